@@ -1,0 +1,45 @@
+#pragma once
+// Bit reader, bit packer and CRC-16 over 16-bit words. Fields are read and packed most
+// significant bit first across word boundaries. Base of the header classes and of the
+// decoder states; no virtual operations.
+#include <cstdint>
+
+class bitstream {
+  public:
+    bitstream();
+
+    double ber = 0.0;      // bit error rate of packbits when injection is on
+    int32_t biterrors = 0; // bits flipped by packbits since the last resetbits
+    int32_t crclevel = 0;  // unpackbits_crc copies a field when crclevel >= its level
+    uint16_t* wordbuf = nullptr; // reader: words being read; packer: clean output
+    uint16_t* errbuf = nullptr;  // packer: output with injected bit errors
+    uint16_t* wordptr = nullptr; // next word to load (reader) or store (packer)
+    uint16_t* crcptr = nullptr;  // next word of the CRC stream
+    uint16_t* errptr = nullptr;  // next word to store into errbuf
+    // One past the last word the reader may load. Words at or beyond it read as 0, so a
+    // hostile budget never makes the reader leave its buffer. nullptr: no limit (the
+    // owner guarantees the buffer).
+    const uint16_t* wordlimit = nullptr;
+    uint16_t bitmask[17] = {};
+    int16_t crcbitpos = 0; // bits already placed in crcacc
+    int16_t bitsleft = 0;  // budget of the part being read; callers count it down
+    int16_t bitpos = 0;    // bits of the current word consumed (reader) or filled (packer)
+    uint16_t curword = 0;  // reader: word being consumed; packer: clean accumulator
+    uint16_t crcacc = 0;   // CRC stream word being assembled
+    uint16_t errword = 0;  // packer: error-injected accumulator
+    uint16_t crctable[256] = {};
+
+    void makecrctable();
+    void resetbits();
+    // Loads the first word of wordbuf into curword and moves wordptr to the second.
+    void primereader();
+    void unpackbits(uint16_t* values, int32_t count, int16_t nbits);
+    void unpackbits_crc(uint16_t* values, int32_t count, int16_t nbits, int32_t level);
+    void packbits(const int16_t* values, int32_t count, int16_t nbits, int32_t inject);
+    // Stores a partial packer word into both streams.
+    void flushbits();
+    uint16_t crc16(const uint16_t* words, uint32_t count) const;
+
+  private:
+    uint16_t loadword();
+};
