@@ -8,17 +8,17 @@ class bitstream {
   public:
     bitstream();
 
-    double ber = 0.0;      // bit error rate of packbits when injection is on
-    int32_t biterrors = 0; // bits flipped by packbits since the last resetbits
-    int32_t crclevel = 0;  // unpackbits_crc copies a field when crclevel >= its level
+    double ber = 0.0;            // bit error rate of packbits when injection is on
+    int32_t biterrors = 0;       // bits flipped by packbits since the last resetbits
+    int32_t crclevel = 0;        // unpackbits_crc copies a field when crclevel >= its level
     uint16_t* wordbuf = nullptr; // reader: words being read; packer: clean output
     uint16_t* errbuf = nullptr;  // packer: output with injected bit errors
     uint16_t* wordptr = nullptr; // next word to load (reader) or store (packer)
     uint16_t* crcptr = nullptr;  // next word of the CRC stream
     uint16_t* errptr = nullptr;  // next word to store into errbuf
-    // One past the last word the reader may load. Words at or beyond it read as 0, so a
-    // hostile budget never makes the reader leave its buffer. nullptr: no limit (the
-    // owner guarantees the buffer).
+    // One past the last word the reader may load. Words at or beyond it read as 0 and
+    // wordptr stops there, so a hostile budget never makes the reader leave its buffer.
+    // nullptr: no limit (the owner guarantees the buffer).
     const uint16_t* wordlimit = nullptr;
     uint16_t bitmask[17] = {};
     int16_t crcbitpos = 0; // bits already placed in crcacc
@@ -33,13 +33,14 @@ class bitstream {
     void resetbits();
     // Loads the first word of wordbuf into curword and moves wordptr to the second.
     void primereader();
+    // Widths outside 0..16 show "16 bit unpacking limit" and the call reads nothing.
     void unpackbits(uint16_t* values, int32_t count, int16_t nbits);
     void unpackbits_crc(uint16_t* values, int32_t count, int16_t nbits, int32_t level);
+    // Widths outside 0..16 show "16 bit packing limit" and the call writes nothing. With
+    // inject on, one random_draw() is made per packed bit, flipped or not. errptr nullptr:
+    // only the clean stream is written.
     void packbits(const int16_t* values, int32_t count, int16_t nbits, int32_t inject);
-    // Stores a partial packer word into both streams.
+    // Stores a partial packer word into both streams and starts a fresh word.
     void flushbits();
     uint16_t crc16(const uint16_t* words, uint32_t count) const;
-
-  private:
-    uint16_t loadword();
 };
