@@ -6,18 +6,22 @@
 // Scales: mdcti holds signed integer coefficients at full scale 2147483647; mdctbuf
 // holds the spectrum after the band gains (doubles, synthesis output nominally +-1.0).
 #include <cstdint>
+#include <new>
+#include <stdexcept>
+#include <string>
 #include <vector>
 
 #include "bitstream/bitstream.h"
+#include "bitstream/message.h"
 
 enum blockmodes : int16_t {
     ALL_SHORT = 0,
     ALL_LONG = 1,
     LONG_SHORT = 2,
     SHORT_LONG = 3,
-    LOST_FRAME = 4,       // set by the decoders: to be concealed
-    CONCEALED_LONG = 5,   // set by the concealment
-    CONCEALED_SHORT = 6,  // set by the concealment
+    LOST_FRAME = 4,      // set by the decoders: to be concealed
+    CONCEALED_LONG = 5,  // set by the concealment
+    CONCEALED_SHORT = 6, // set by the concealment
 };
 
 // Short-block frames (synthesised as nblock short transforms): 0, 3 and 6.
@@ -87,5 +91,42 @@ class codec : public bitstream {
     void setsamplerate(int16_t srindex);
     // Builds bndsize1 and bndsize2 from the layout settings and fs_khz.
     void setbands();
+    // Fills table[0..length-1] with the window selected by windowshape (0 sine, else
+    // Kaiser-Bessel-derived with kbdalpha): the rising half, then its mirror image.
     void makewindow(double* table, int32_t length) const;
+
+  protected:
+    // Sizes v to count zero elements. When that is impossible (no memory, or a count
+    // that no array can have) it shows "<caller>: <name> not allocated" and returns false.
+    template <class T>
+    static bool allocate(std::vector<T>& v, int64_t count, const char* caller, const char* name);
+    // A pointer array of nrow rows, then each row of rowlen zeros; a failing row shows
+    // "<caller>: <name>[i] not allocated", once per row.
+    template <class T>
+    static bool allocaterows(std::vector<std::vector<T>>& rows, int64_t nrow, int64_t rowlen,
+                             const char* caller, const char* name);
 };
+
+template <class T>
+bool codec::allocate(std::vector<T>& v, int64_t count, const char* caller, const char* name) {
+    try {
+        if (count < 0) throw std::length_error("negative array length");
+        v.assign(static_cast<size_t>(count), T{});
+        return true;
+    } catch (const std::bad_alloc&) {
+    } catch (const std::length_error&) {
+    }
+    v.clear();
+    showmessage(std::string(caller) + ": " + name + " not allocated");
+    return false;
+}
+
+template <class T>
+bool codec::allocaterows(std::vector<std::vector<T>>& rows, int64_t nrow, int64_t rowlen, const char* caller,
+                         const char* name) {
+    if (!allocate(rows, nrow, caller, name)) return false;
+    const std::string rowname = std::string(name) + "[i]";
+    bool ok = true;
+    for (auto& row : rows) ok = allocate(row, rowlen, caller, rowname.c_str()) && ok;
+    return ok;
+}
