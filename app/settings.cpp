@@ -1,0 +1,154 @@
+#include "app/settings.h"
+
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <type_traits>
+#include <variant>
+
+#include "app/CTonvexDoc.h"
+
+namespace {
+
+using member = std::variant<double CTonvexDoc::*, int32_t CTonvexDoc::*, int16_t CTonvexDoc::*>;
+
+struct entry {
+    const char* name;
+    member field;
+    double minimum, maximum;
+};
+
+// The stream-derived values (srindex, fs_khz, shortlen, nblock, nband1, nband2, the
+// midpoint) and the buffer geometry (framelen, longlen) are not settings: every operation
+// derives them, and the buffers and decoders are built for them.
+const entry entries[] = {
+    {"ber", &CTonvexDoc::ber, 0.0, 0.002},
+    {"scaledbitrate", &CTonvexDoc::scaledbitrate, 0.0, 100000.0},
+    {"concealatten", &CTonvexDoc::concealatten, 0.0, 100.0},
+    {"noisestart", &CTonvexDoc::noisestart, 0.0, 48.0},
+    {"shorterbbase", &CTonvexDoc::shorterbbase, 1.0, 1000.0},
+    {"longerbbase", &CTonvexDoc::longerbbase, 1.0, 1000.0},
+    {"recon0", &CTonvexDoc::recon0, 0.0, 1.0},
+    {"recon1", &CTonvexDoc::recon1, 0.0, 1.0},
+    {"weightstep", &CTonvexDoc::weightstep, 0.0, 12.0},
+    {"crclevel", &CTonvexDoc::crclevel, 0, 3},
+    {"scanmode", &CTonvexDoc::scanmode, 0, 2},
+    {"initblockmode", &CTonvexDoc::initblockmode, 0, 2},
+    {"chaninterleave", &CTonvexDoc::chaninterleave, 0, 1},
+    {"fillthreshold", &CTonvexDoc::fillthreshold, 0, 100},
+    {"concealatten_on", &CTonvexDoc::concealatten_on, 0, 1},
+    {"concealmethod", &CTonvexDoc::concealmethod, 0, 3},
+    {"signrandom_on", &CTonvexDoc::signrandom_on, 0, 1},
+    {"signstored_on", &CTonvexDoc::signstored_on, 0, 1},
+    {"errorsenabled", &CTonvexDoc::errorsenabled, 0, 1},
+    {"wstepmode", &CTonvexDoc::wstepmode, 0, 1},
+    {"wsignmode", &CTonvexDoc::wsignmode, 0, 2},
+    {"wpredmode", &CTonvexDoc::wpredmode, 0, 2},
+    {"shortbandtype", &CTonvexDoc::shortbandtype, 0, 1},
+    {"longbandtype", &CTonvexDoc::longbandtype, 0, 1},
+    {"outputbitratemode", &CTonvexDoc::outputbitratemode, 0, 1},
+    {"runmode", &CTonvexDoc::runmode, 0, 2},
+    {"synctolerance", &CTonvexDoc::synctolerance, 0, 16},
+    {"wparamshort", &CTonvexDoc::wparamshort, 0, 8},
+    {"wparamlong", &CTonvexDoc::wparamlong, 0, 8},
+    {"runparam", &CTonvexDoc::runparam, 1, 8},
+    {"refinefirst", &CTonvexDoc::refinefirst, 0, 1},
+    {"scfresmode", &CTonvexDoc::scfresmode, 0, 2},
+    {"jointcoding", &CTonvexDoc::jointcoding, 0, 1},
+    {"crcon", &CTonvexDoc::crcon, 0, 1},
+    {"weightmode", &CTonvexDoc::weightmode, 0, 2},
+    {"weightshare", &CTonvexDoc::weightshare, 0, 1},
+    {"weighton", &CTonvexDoc::weighton, 0, 1},
+    {"reconmode", &CTonvexDoc::reconmode, 0, 4},
+    {"weightbits", &CTonvexDoc::weightbits, 1, 8},
+    {"weightrefbits", &CTonvexDoc::weightrefbits, 1, 8},
+    {"dither", &CTonvexDoc::dither, 0, 1},
+};
+
+const entry* findentry(std::string_view name) {
+    for (const entry& e : entries)
+        if (name == e.name) return &e;
+    return nullptr;
+}
+
+bool isinteger(const entry& e) {
+    return !std::holds_alternative<double CTonvexDoc::*>(e.field);
+}
+
+std::string shortnumber(double value) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%g", value);
+    return text;
+}
+
+} // namespace
+
+const std::vector<settinginfo>& settinglist() {
+    static const std::vector<settinginfo> list = [] {
+        std::vector<settinginfo> result;
+        for (const entry& e : entries) result.push_back({e.name, e.minimum, e.maximum, isinteger(e)});
+        return result;
+    }();
+    return list;
+}
+
+std::optional<settinginfo> findsetting(std::string_view name) {
+    const entry* e = findentry(name);
+    if (!e) return std::nullopt;
+    return settinginfo{e->name, e->minimum, e->maximum, isinteger(*e)};
+}
+
+std::optional<double> getsetting(const CTonvexDoc& doc, std::string_view name) {
+    const entry* e = findentry(name);
+    if (!e) return std::nullopt;
+    return std::visit([&doc](auto field) { return static_cast<double>(doc.*field); }, e->field);
+}
+
+setresult setsetting(CTonvexDoc& doc, std::string_view name, double value) {
+    const entry* e = findentry(name);
+    if (!e) return setresult::unknownname;
+    if (!std::isfinite(value)) return setresult::notfinite;
+    if (isinteger(*e) && value != std::floor(value)) return setresult::notinteger;
+    if (value < e->minimum || value > e->maximum) return setresult::outofrange;
+    std::visit(
+        [&doc, value](auto field) {
+            doc.*field = static_cast<std::remove_reference_t<decltype(doc.*field)>>(value);
+        },
+        e->field);
+    return setresult::ok;
+}
+
+setresult setsettingtext(CTonvexDoc& doc, std::string_view name, std::string_view text) {
+    if (!findentry(name)) return setresult::unknownname;
+    const std::string copy(text);
+    char* end = nullptr;
+    const double value = copy.empty() ? 0.0 : std::strtod(copy.c_str(), &end);
+    if (copy.empty() || end != copy.c_str() + copy.size()) return setresult::notanumber;
+    return setsetting(doc, name, value);
+}
+
+std::string settingerror(setresult result, std::string_view name) {
+    const std::string quoted = "\"" + std::string(name) + "\"";
+    const entry* e = findentry(name);
+    const auto range = [e] {
+        return e ? " (" + shortnumber(e->minimum) + " to " + shortnumber(e->maximum) + ")" : std::string();
+    };
+    switch (result) {
+    case setresult::ok:
+        return "";
+    case setresult::unknownname: {
+        std::string text = "unknown setting " + quoted + "; valid settings:";
+        for (const entry& each : entries) text += std::string(" ") + each.name;
+        return text;
+    }
+    case setresult::notanumber:
+        return "setting " + quoted + " needs a number";
+    case setresult::notfinite:
+        return "setting " + quoted + " needs a finite number";
+    case setresult::notinteger:
+        return "setting " + quoted + " needs a whole number" + range();
+    case setresult::outofrange:
+        return "setting " + quoted + " is out of range" + range();
+    }
+    return "";
+}

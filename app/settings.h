@@ -1,0 +1,33 @@
+#pragma once
+// The one place that turns a setting name into a document member: the command line's
+// --set NAME=VALUE, the tests and any other front end go through it. Names are the
+// member names; each setting has the range of values the decoders are built for.
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+class CTonvexDoc;
+
+struct settinginfo {
+    std::string name;
+    double minimum = 0.0;
+    double maximum = 0.0;
+    bool integer = false; // integer members take only whole numbers
+};
+
+enum class setresult { ok, unknownname, notanumber, notfinite, outofrange, notinteger };
+
+// Every setting, in the document's declaration order.
+const std::vector<settinginfo>& settinglist();
+// The setting of that name, if there is one.
+std::optional<settinginfo> findsetting(std::string_view name);
+
+std::optional<double> getsetting(const CTonvexDoc& doc, std::string_view name);
+// Stores value when the name is known and the value finite, whole where the member is an
+// integer, and within the range; otherwise leaves the document unchanged.
+setresult setsetting(CTonvexDoc& doc, std::string_view name, double value);
+// The same from text ("0.001", "2"); the whole text must be the number.
+setresult setsettingtext(CTonvexDoc& doc, std::string_view name, std::string_view text);
+// A sentence for a refused setting, naming the valid names or the range.
+std::string settingerror(setresult result, std::string_view name);
