@@ -1,0 +1,123 @@
+#include "cli/commandline.h"
+
+#include <CLI/CLI.hpp>
+
+#include <charconv>
+#include <cstdio>
+
+#include "cli/commandoptions.h"
+#include "cli/encodecommand.h"
+#include "cli/exitcodes.h"
+#include "cli/infocommand.h"
+#include "cli/operation.h"
+
+namespace {
+
+void addinput(CLI::App& command, commandoptions& o, const char* description) {
+    command.add_option("IN", o.input, description);
+}
+
+void addoutput(CLI::App& command, commandoptions& o, const char* description) {
+    command.add_option("-o,--output", o.output, description);
+}
+
+void addbitrate(CLI::App& command, commandoptions& o) {
+    command.add_option("--bitrate", o.bitrate, "scaled bitrate in kbit/s; implies --output-bitrate scaled")
+        ->type_name("KBPS");
+}
+
+void addoutputbitrate(CLI::App& command, commandoptions& o) {
+    command
+        .add_option("--output-bitrate", o.outputbitrate,
+                    "decode or keep the whole payload, or the scaled part")
+        ->check(CLI::IsMember({"encoded", "scaled"}));
+}
+
+void addsettings(CLI::App& command, commandoptions& o) {
+    // One NAME=VALUE per --set, so that a following input name is never taken for one.
+    command.add_option("--set", o.settings, "set a numeric setting of the document, e.g. --set dither=0")
+        ->type_name("NAME=VALUE")
+        ->expected(1)
+        ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll);
+}
+
+void addreports(CLI::App& command, commandoptions& o) {
+    command.add_flag("--json", o.json, "print the results as one JSON object");
+    command.add_flag("--events", o.events,
+                     "print a line per damaged header, resync, lost or concealed frame");
+}
+
+void addquiet(CLI::App& command, commandoptions& o) {
+    command.add_flag("--quiet", o.quiet, "no progress bar, no status line or rows; errors only");
+}
+
+// A seed is the generator's 32-bit state, given as a whole number.
+std::uint32_t parseseed(const std::string& text) {
+    std::uint32_t value = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (text.empty() || error != std::errc() || end != text.data() + text.size())
+        throw usageerror("--seed " + text + ": needs a whole number 0 to 4294967295");
+    return value;
+}
+
+} // namespace
+
+int runcommandline(int argc, char** argv) {
+    CLI::App app{"tonvex decodes, scales, encodes and inspects .ztb bitstreams.\n"
+                 "Exit status: 0 success, 1 the operation failed, 2 a bad option or value.",
+                 "tonvex"};
+    app.require_subcommand(1);
+
+    commandoptions o;
+    std::string seed;
+
+    CLI::App* decode = app.add_subcommand("decode", "decode a bitstream to a 16-bit WAV file");
+    addinput(*decode, o, "input bitstream (default wav/test.ztb)");
+    addoutput(*decode, o, "output WAV file (default: the input name with .wav)");
+    decode->add_option("--ber", o.ber, "bit error rate to inject, 0 to 0.002")->type_name("RATE");
+    addbitrate(*decode, o);
+    addoutputbitrate(*decode, o);
+    decode->add_option("--seed", seed, "starting state of the random source (default 1)")->type_name("N");
+    addsettings(*decode, o);
+    addreports(*decode, o);
+    addquiet(*decode, o);
+
+    CLI::App* scale = app.add_subcommand("scale", "cut a bitstream down to a lower bitrate without decoding");
+    addinput(*scale, o, "input bitstream (default wav/test.ztb)");
+    addoutput(*scale, o, "output bitstream (default: the input name with _s.ztb)");
+    addbitrate(*scale, o);
+    addoutputbitrate(*scale, o);
+    addsettings(*scale, o);
+    addreports(*scale, o);
+    addquiet(*scale, o);
+
+    CLI::App* encode =
+        app.add_subcommand("encode", "encode an audio file (WAV, FLAC, AIFF, ...) to a bitstream");
+    encode->add_option("IN", o.input, "input audio file")->required();
+    addoutput(*encode, o, "output bitstream (default: the input name with .ztb)");
+    addbitrate(*encode, o);
+    addsettings(*encode, o);
+    addquiet(*encode, o);
+
+    CLI::App* info = app.add_subcommand("info", "describe a bitstream without decoding it");
+    info->add_option("IN", o.input, "input bitstream")->required();
+    info->add_flag("--json", o.json, "print the description as one JSON object");
+
+    try {
+        app.parse(argc, argv);
+    } catch (const CLI::ParseError& error) {
+        const int status = app.exit(error);
+        return status == 0 ? exit_success : exit_usage;
+    }
+
+    try {
+        if (!seed.empty()) o.seed = parseseed(seed);
+        if (*decode) return runoperation(operationkind::decode, o);
+        if (*scale) return runoperation(operationkind::scale, o);
+        if (*encode) return runencode(o);
+        return runinfo(o);
+    } catch (const usageerror& error) {
+        std::fprintf(stderr, "tonvex: %s\n", error.what());
+        return exit_usage;
+    }
+}

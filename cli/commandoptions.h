@@ -1,0 +1,27 @@
+#pragma once
+// What the user asked for on the command line, before it is checked against the
+// document's settings.
+#include <cstdint>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+struct commandoptions {
+    std::string input;  // empty: the document's bitstream (decode, scale)
+    std::string output; // empty: the name the document builds from the input
+    std::optional<std::string> ber;
+    std::optional<std::string> bitrate;
+    std::optional<std::string> outputbitrate; // "encoded" or "scaled"
+    std::optional<std::uint32_t> seed;
+    std::vector<std::string> settings; // NAME=VALUE, applied in the order given
+    bool json = false;
+    bool events = false;
+    bool quiet = false;
+};
+
+// A bad option or value: reported with exit status 2, before anything runs.
+class usageerror : public std::runtime_error {
+  public:
+    using std::runtime_error::runtime_error;
+};

@@ -1,0 +1,29 @@
+#include "cli/documentsettings.h"
+
+#include "app/CTonvexDoc.h"
+#include "app/settings.h"
+
+namespace {
+
+void apply(CTonvexDoc& doc, const std::string& option, const std::string& name, const std::string& value) {
+    const setresult result = setsettingtext(doc, name, value);
+    if (result != setresult::ok) throw usageerror(option + ": " + settingerror(result, name));
+}
+
+} // namespace
+
+void applysettings(CTonvexDoc& doc, const commandoptions& options) {
+    for (const std::string& assignment : options.settings) {
+        const auto equals = assignment.find('=');
+        if (equals == std::string::npos || equals == 0)
+            throw usageerror("--set " + assignment + ": expected NAME=VALUE");
+        apply(doc, "--set " + assignment, assignment.substr(0, equals), assignment.substr(equals + 1));
+    }
+    if (options.ber) apply(doc, "--ber " + *options.ber, "ber", *options.ber);
+    if (options.bitrate) {
+        apply(doc, "--bitrate " + *options.bitrate, "scaledbitrate", *options.bitrate);
+        doc.outputbitratemode = 1;
+    }
+    // CLI11 has already restricted the text to the two words.
+    if (options.outputbitrate) doc.outputbitratemode = *options.outputbitrate == "scaled" ? 1 : 0;
+}

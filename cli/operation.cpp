@@ -1,0 +1,67 @@
+#include "cli/operation.h"
+
+#include <unistd.h>
+
+#include <cstdio>
+
+#include "app/CTonvexDoc.h"
+#include "bitstream/message.h"
+#include "cli/documentsettings.h"
+#include "cli/eventlog.h"
+#include "cli/exitcodes.h"
+#include "cli/jsonreport.h"
+#include "cli/messagerecorder.h"
+#include "cli/outputfile.h"
+#include "cli/terminalwindow.h"
+#include "drivers/random.h"
+#include "drivers/runreport.h"
+#include "drivers/wordio.h"
+
+int runoperation(operationkind kind, const commandoptions& options) {
+    CTonvexDoc doc;
+    applysettings(doc, options);
+
+    const bool decode = kind == operationkind::decode;
+    runrecord run;
+    run.command = decode ? "decode" : "scale";
+    run.input = options.input.empty() ? doc.bitstreampath : options.input;
+    run.output =
+        !options.output.empty() ? options.output : outputbeside(run.input, decode ? ".wav" : "_s.ztb");
+    if (samefile(run.input, run.output))
+        throw usageerror("input and output are the same file: " + run.output);
+
+    if (options.seed) random_seed(*options.seed);
+    run.seed = random_state();
+
+    pendingoutput output(run.output);
+    doc.bitstreampath = run.input;
+    (decode ? doc.wavpath : doc.scaledpath) = output.path();
+
+    const bool progress = !options.quiet && isatty(fileno(stderr));
+    terminalwindow window(doc, progress, !options.quiet && !options.json);
+    messagerecorder recorder([&window] { window.clearprogress(); });
+    eventlog events(doc, options.json ? nullptr : stdout);
+    if (options.events) {
+        doc.onevent = [&events](const driveevent& event) { events.record(event); };
+        if (!options.json) std::printf("seed %u\n", static_cast<unsigned>(run.seed));
+    }
+
+    const runclock clock;
+    decode ? doc.decodeZAT() : doc.scaleZAT();
+    run.elapsedseconds = clock.seconds();
+
+    run.completed = doc.stats.completed && recorder.messages().empty();
+    if (run.completed && !output.commit()) {
+        showmessage("cannot rename the finished output to " + run.output);
+        run.completed = false;
+    }
+    run.messages = recorder.messages();
+
+    if (options.json) {
+        nlohmann::json report = operationreport(doc, run);
+        if (options.events) report["events"] = events.json();
+        std::printf("%s\n", report.dump(2).c_str());
+    }
+    std::fflush(stdout);
+    return run.completed ? exit_success : exit_failure;
+}

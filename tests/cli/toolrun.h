@@ -1,0 +1,40 @@
+#pragma once
+// Runs the built tonvex executable in a working directory of its own and collects its
+// exit status, standard output and standard error.
+#include <filesystem>
+#include <string>
+#include <vector>
+
+struct toolrun {
+    int status = -1; // exit status; -1 when the process did not exit normally
+    std::string out;
+    std::string err;
+};
+
+// stderrterminal: standard error is a pseudo-terminal, as in an interactive shell.
+toolrun runtonvex(const std::vector<std::string>& args, const std::filesystem::path& workdir,
+                  bool stderrterminal = false);
+
+// A fresh directory for one test, with a copy of the bundled sample at wav/test.ztb;
+// removed with the object.
+class scratchdir {
+  public:
+    scratchdir();
+    ~scratchdir();
+    scratchdir(const scratchdir&) = delete;
+    scratchdir& operator=(const scratchdir&) = delete;
+    const std::filesystem::path& path() const { return root; }
+    std::filesystem::path operator/(const std::string& name) const { return root / name; }
+    // Runs tonvex in this directory.
+    toolrun run(const std::vector<std::string>& args, bool stderrterminal = false) const {
+        return runtonvex(args, root, stderrterminal);
+    }
+
+  private:
+    std::filesystem::path root;
+};
+
+std::string readfile(const std::filesystem::path& path);
+void writefile(const std::filesystem::path& path, const std::string& bytes);
+// Names in a directory, for checking that no temporary file was left behind.
+std::vector<std::string> listdir(const std::filesystem::path& path);
