@@ -9,6 +9,11 @@ bool validwidth(int16_t nbits) {
     return nbits >= 0 && nbits <= 16;
 }
 
+// Out of line so that the field loops keep a light prologue.
+[[gnu::cold, gnu::noinline]] void widthfault(const char* text) {
+    showmessage(text);
+}
+
 uint16_t loadword(uint16_t*& next, const uint16_t* limit) {
     if (limit != nullptr && next >= limit) return 0;
     return *next++;
@@ -58,7 +63,7 @@ void bitstream::primereader() {
 
 void bitstream::unpackbits(uint16_t* values, int32_t count, int16_t nbits) {
     if (!validwidth(nbits)) {
-        showmessage("16 bit unpacking limit");
+        widthfault("16 bit unpacking limit");
         return;
     }
     const uint16_t mask = bitmask[nbits];
@@ -73,7 +78,7 @@ void bitstream::unpackbits(uint16_t* values, int32_t count, int16_t nbits) {
 
 void bitstream::unpackbits_crc(uint16_t* values, int32_t count, int16_t nbits, int32_t level) {
     if (!validwidth(nbits)) {
-        showmessage("16 bit unpacking limit");
+        widthfault("16 bit unpacking limit");
         return;
     }
     const uint16_t mask = bitmask[nbits];
@@ -95,7 +100,7 @@ void bitstream::unpackbits_crc(uint16_t* values, int32_t count, int16_t nbits, i
 
 void bitstream::packbits(const int16_t* values, int32_t count, int16_t nbits, int32_t inject) {
     if (!validwidth(nbits)) {
-        showmessage("16 bit packing limit");
+        widthfault("16 bit packing limit");
         return;
     }
     for (int32_t i = 0; i < count; ++i) {

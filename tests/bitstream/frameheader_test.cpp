@@ -110,7 +110,7 @@ TEST(FrameHeader, WorkedExamplePacksToTheReferenceBits) {
     expected.push_back(writer.crc16(expected.data() + 1, 3));
     for (size_t w = 0; w < expected.size(); ++w) EXPECT_EQ(packed.clean[w], expected[w]) << "word " << w;
     EXPECT_EQ(packed.clean[5], 0xEEEE);
-    // Injection runs with lengthok set, but ber 0 flips nothing.
+    // lengthok turns injection on, but ber 0 flips nothing.
     EXPECT_EQ(packed.damaged, packed.clean);
     EXPECT_EQ(writer.crc16(packed.clean.data() + 1, 4), 0);
 }
