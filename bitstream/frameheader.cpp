@@ -14,7 +14,7 @@ int16_t headerbudget(int16_t headerwords) {
     return static_cast<int16_t>(std::clamp(16 * static_cast<int32_t>(headerwords), 0, 32767));
 }
 
-// Words of the per-channel part: once per frame under joint coding. Never more than the
+// Repeats of the per-channel part: once per frame under joint coding. Never more than the
 // two channels the arrays hold, whatever the channel field says.
 int perchannelcount(const frameheader& header) {
     return header.jointcoding != 0 ? 1 : std::clamp<int>(header.channels, 0, 2);
