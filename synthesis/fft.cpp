@@ -71,9 +71,19 @@ void fft(double* re, double* im, int32_t sign, int32_t n) {
         }
     }
     if (sign < 0) {
-        for (int32_t k = 0; k < n; k++) {
-            re[k] = re[k] / n;
-            im[k] = im[k] / n;
+        // 1/n is exact for a power of two, so the product rounds exactly as the quotient
+        // would (both round the same exact value), at a fraction of a division's cost.
+        if (std::has_single_bit(static_cast<uint32_t>(n))) {
+            const double scale = 1.0 / n;
+            for (int32_t k = 0; k < n; k++) {
+                re[k] = re[k] * scale;
+                im[k] = im[k] * scale;
+            }
+        } else {
+            for (int32_t k = 0; k < n; k++) {
+                re[k] = re[k] / n;
+                im[k] = im[k] / n;
+            }
         }
     }
 }
