@@ -52,8 +52,16 @@ class jzatdec : public jzat {
     void decode_frame();
     void read_sideinfo(zatdec* channels, int32_t a, int32_t b);
     void decode_spectrum();
-    void jpwc_dec(int32_t nblk, int32_t ncoef, int32_t scan, int32_t budget, int32_t runmode, int32_t runparam,
-                  int16_t nband, const int32_t* bandsizes, int32_t wparam);
+    void jpwc_dec(int32_t nblk, int32_t ncoef, int32_t scan, int32_t budget, int32_t runmode,
+                  int32_t runparam, int16_t nband, const int32_t* bandsizes, int32_t wparam);
     void jpwc_dec_crc(int32_t nblk, int32_t ncoef, int32_t scan, int32_t budget, int32_t runmode,
                       int32_t runparam, int16_t nband, const int32_t* bandsizes, int32_t wparam);
+
+    // Hands a channel decoder what its output step needs from this frame: block mode,
+    // crcerror, crcerrorpos, the concealment signs (signmode 1: stored signs).
+    void handover(zatdec& channel) const;
+
+  private:
+    void decodepayload(int32_t channels);
+    void sumdifference();
 };
