@@ -1,0 +1,173 @@
+// Decodes every decode row of MANIFEST.tsv with its settings and compares the WAV file
+// byte for byte with the expected one; scales every scale row and compares the
+// bitstream. A difference names the vector, the first differing sample (frame, channel,
+// index) or word, and both values.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <map>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "app/CTonvexDoc.h"
+#include "app/framewindow.h"
+#include "app/settings.h"
+#include "bitstream/message.h"
+#include "drivers/random.h"
+
+namespace {
+
+struct vectorrow {
+    std::string name, stream, expected, settings;
+    bool scale() const { return name.rfind("s", 0) == 0; }
+};
+
+// Vectors known to disagree with the codec's own rules, with the reason; empty while
+// every vector passes.
+const std::map<std::string, std::string> expectedfailures = {};
+
+std::string vectordir() {
+    return TONVEX_VECTOR_DIR;
+}
+
+std::vector<vectorrow> readmanifest() {
+    std::ifstream in(vectordir() + "/MANIFEST.tsv");
+    std::vector<vectorrow> rows;
+    std::string line;
+    std::getline(in, line); // column names
+    while (std::getline(in, line)) {
+        std::vector<std::string> fields;
+        std::stringstream cells(line);
+        for (std::string cell; std::getline(cells, cell, '\t');) fields.push_back(cell);
+        if (fields.size() < 3) continue;
+        rows.push_back({fields[0], fields[1], fields[2], fields.size() > 3 ? fields[3] : ""});
+    }
+    return rows;
+}
+
+std::vector<unsigned char> readbytes(const std::string& file) {
+    std::ifstream in(file, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+struct quietwindow : framewindow {
+    void windowinitL(int32_t) override {}
+    void windowinfoL() override {}
+};
+
+int little16(const std::vector<unsigned char>& bytes, size_t at) {
+    return static_cast<int16_t>(static_cast<uint16_t>(bytes[at] | (bytes[at + 1] << 8)));
+}
+
+// Where two WAV files first differ, as frame, channel and index of the sample.
+std::string wavdifference(const std::vector<unsigned char>& got, const std::vector<unsigned char>& want) {
+    const size_t common = std::min(got.size(), want.size());
+    size_t at = 0;
+    while (at < common && got[at] == want[at]) at++;
+    std::ostringstream text;
+    if (at == common) {
+        text << "length " << got.size() << " bytes, expected " << want.size();
+        return text.str();
+    }
+    if (at < 44) {
+        text << "header byte " << at << ": " << int(got[at]) << ", expected " << int(want[at]);
+        return text.str();
+    }
+    const int nch = std::max(1, little16(want, 22));
+    const size_t sample = (at - 44) / 2;
+    const size_t perchannel = sample / static_cast<size_t>(nch);
+    text << "frame " << perchannel / 1024 << ", channel " << sample % static_cast<size_t>(nch) << ", index "
+         << perchannel % 1024 << ": " << little16(got, 44 + 2 * sample) << ", expected "
+         << little16(want, 44 + 2 * sample);
+    return text.str();
+}
+
+std::string streamdifference(const std::vector<unsigned char>& got, const std::vector<unsigned char>& want) {
+    const size_t common = std::min(got.size(), want.size());
+    size_t at = 0;
+    while (at < common && got[at] == want[at]) at++;
+    std::ostringstream text;
+    if (at == common) {
+        text << "length " << got.size() << " bytes, expected " << want.size();
+        return text.str();
+    }
+    text << "word " << at / 2 << ": 0x" << std::hex << little16(got, at & ~size_t{1}) << ", expected 0x"
+         << little16(want, at & ~size_t{1});
+    return text.str();
+}
+
+class conformance : public ::testing::TestWithParam<vectorrow> {
+  protected:
+    void SetUp() override {
+        dir = std::filesystem::temp_directory_path() / "tonvex_conformance" / GetParam().name;
+        std::filesystem::create_directories(dir);
+        previouswindow = setmainframewindow(&window);
+        previoushandler = setmessagehandler([this](const std::string& text) { messages.push_back(text); });
+    }
+    void TearDown() override {
+        setmainframewindow(previouswindow);
+        setmessagehandler(previoushandler);
+        std::filesystem::remove_all(dir);
+    }
+
+    quietwindow window;
+    std::vector<std::string> messages;
+    std::filesystem::path dir;
+
+  private:
+    framewindow* previouswindow = nullptr;
+    messagehandler previoushandler;
+};
+
+TEST_P(conformance, MatchesTheExpectedOutputByteForByte) {
+    const vectorrow& row = GetParam();
+    CTonvexDoc doc;
+    std::istringstream pairs(row.settings);
+    for (std::string pair; pairs >> pair;) {
+        const size_t equals = pair.find('=');
+        ASSERT_NE(equals, std::string::npos) << pair;
+        const std::string name = pair.substr(0, equals);
+        const setresult result = setsettingtext(doc, name, pair.substr(equals + 1));
+        ASSERT_EQ(result, setresult::ok) << settingerror(result, name);
+    }
+    doc.bitstreampath = vectordir() + "/" + row.stream;
+    const std::string output = (dir / (row.scale() ? "out.ztb" : "out.wav")).string();
+    random_seed(1);
+    if (row.scale()) {
+        doc.scaledpath = output;
+        doc.scaleZAT();
+    } else {
+        doc.wavpath = output;
+        doc.decodeZAT();
+    }
+    EXPECT_TRUE(doc.stats.completed);
+    EXPECT_TRUE(messages.empty()) << messages.front();
+
+    const auto got = readbytes(output);
+    const auto want = readbytes(vectordir() + "/" + row.expected);
+    ASSERT_FALSE(want.empty()) << row.expected;
+    const bool same = got == want;
+    const auto failure = expectedfailures.find(row.name);
+    if (failure != expectedfailures.end()) {
+        EXPECT_FALSE(same) << row.name << " now passes: take it off the expected failures";
+        if (!same) GTEST_SKIP() << "expected failure: " << failure->second;
+        return;
+    }
+    if (!same)
+        ADD_FAILURE() << row.name << ": first difference at "
+                      << (row.scale() ? streamdifference(got, want) : wavdifference(got, want));
+}
+
+INSTANTIATE_TEST_SUITE_P(vectors, conformance, ::testing::ValuesIn(readmanifest()),
+                         [](const ::testing::TestParamInfo<vectorrow>& info) {
+                             std::string name = info.param.name;
+                             for (char& c : name)
+                                 if (!std::isalnum(static_cast<unsigned char>(c))) c = '_';
+                             return name;
+                         });
+
+} // namespace
