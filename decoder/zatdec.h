@@ -58,9 +58,21 @@ class zatdec : public codec {
                            int32_t runparam, int16_t nband, const int32_t* bandsizes, int32_t wparam);
 
     // Synthesis.
+    // Substitutes a lost frame (block mode 4 becomes 5 or 6), fills the exact zeros of a
+    // frame whose pass CRC failed near the top, and remembers the last good spectrum.
+    // Draws one random value per random sign and per noise value, in row and bin order.
     void conceal_spectrum();
+    // conceal_spectrum, then one long or nblock short inverse transforms, windowed and
+    // overlap-added into outbuf (framelen doubles, full scale +-1.0). A long frame after
+    // ALL_SHORT or LONG_SHORT, and a frame still marked lost, leave outbuf and delaybuf
+    // untouched. When frame f's long transform covers input samples (f-1)F..(f+1)F-1 (its
+    // short blocks start at P), output frame f is that input delayed by F = framelen.
     void synthesis();
+    // Copies mdctbuf[b][0..n/2-1] into wr_buf.
     void load_block(int32_t b, int32_t n);
+    // Windows short block b (times shortlen) into delaybuf; after the last block the frame
+    // goes to out.
     void overlap_short(double* out, int32_t b);
+    // Windows the long block (times longlen) with the long or the stop window into out.
     void overlap_long(double* out);
 };
