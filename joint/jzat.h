@@ -61,7 +61,10 @@ class jzatdec : public jzat {
     // crcerror, crcerrorpos, the concealment signs (signmode 1: stored signs).
     void handover(zatdec& channel) const;
 
+    // Left = (S + D)/sqrt(2), right = (S - D)/sqrt(2) over the spectra of the frame's block
+    // mode, from the sum S in channel 0 and the difference D in channel 1.
+    void sumdifference();
+
   private:
     void decodepayload(int32_t channels);
-    void sumdifference();
 };

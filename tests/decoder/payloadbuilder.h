@@ -57,7 +57,9 @@ class payloadbuilder {
             int remaining = width; // wide fields go in pieces of at most 16 bits
             while (remaining > 0) {
                 const int piece = remaining > 16 ? 16 : remaining;
-                const int16_t v = static_cast<int16_t>((value >> (remaining - piece)) & ((1u << piece) - 1u));
+                const int shift = remaining - piece; // bits above 32 of a wide field are 0
+                const uint32_t part = shift >= 32 ? 0u : (value >> shift) & ((1u << piece) - 1u);
+                const int16_t v = static_cast<int16_t>(part);
                 packer.packbits(&v, 1, static_cast<int16_t>(piece), 0);
                 remaining -= piece;
             }
