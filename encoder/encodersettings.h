@@ -34,7 +34,10 @@ struct encodersettings {
     double longerbbase = 45.0;
 
     // Encoder choices that the stream carries in its headers.
-    int32_t codedbands = 32;    // bands coded in every frame (1..32), constant in a stream
+    // Bands coded in every frame (1..32), constant in a stream; 0 chooses by the run
+    // coding: all 32 with run mode 2, and with run modes 0 and 1, which pay for every
+    // skipped position or short run, as many as leave room for several bit-planes.
+    int32_t codedbands = 0;
     int32_t blockswitching = 1; // 0: long blocks only (after the short first frame)
 };
 

@@ -1,0 +1,67 @@
+#pragma once
+// The embedded bit-plane coder, the mirror of the decoders' significance decoding: from
+// the top bit-plane down, a significance pass (zero runs over the still insignificant
+// scan positions, a sign bit per new coefficient, with in-band weights the first weight
+// of a band of a group behind its first coefficient) and a refinement pass; in the CRC
+// variant a CRC word over the protected bits of every significance pass. One engine for
+// one channel (as zatdec reads it) and for two (as jzatdec reads them).
+#include <cstdint>
+#include <vector>
+
+#include "bitstream/bitstream.h"
+#include "decoder/codec.h"
+#include "encoder/bitwriter.h"
+
+struct bitplaneconfig {
+    int32_t nchan = 1;
+    int32_t chaninterleave = 1;
+    int32_t scan = 0; // 0 block by block, 1 coefficient by coefficient, 2 by groups
+    int32_t runmode = 2, runparam = 1, runparammin = 1;
+    int32_t refinefirst = 0;
+    bool inbandweights = false; // weighton 1 and weightmode 2
+    bool passcrc = false;       // a CRC word ends every significance pass
+    int32_t crclevel = 0;       // fields of level <= crclevel enter the pass CRC
+    int32_t weightshare = 1;    // two channels: one weight per band and group for both
+    int16_t weightrefbits = 6;
+    int32_t wstepmode = 0, wsignmode = 0, wpredmode = 1, wparam = 1;
+};
+
+class bitplanecoder {
+  public:
+    // Codes the first ncoef coefficients of nblk blocks of every channel: chans[ch]->mdcti
+    // holds the signed integers, chans[ch]->scfres the groups and, with in-band weights,
+    // chans[w]->weight[g][j] the weight band j of group g must arrive with (w = 0 with
+    // weightshare, else the coefficient's channel; first weights of a group within
+    // -(2^weightrefbits - 1)..0). Stops when the writer is full.
+    void encode(bitwriter& out, codec* const* chans, const bitplaneconfig& cfg, int32_t nblk, int32_t ncoef,
+                int16_t nband, const int32_t* bandsizes, int16_t topbitplane);
+
+  private:
+    struct scanentry {
+        uint32_t mag;
+        bool negative;
+        int16_t ch, group, band;
+    };
+
+    void buildscan(codec* const* chans, const bitplaneconfig& cfg, int32_t nblk, int32_t ncoef, int16_t nband,
+                   const int32_t* bandsizes);
+    void significancepass(bitwriter& out, codec* const* chans, const bitplaneconfig& cfg, int32_t bp);
+    void emit(bitwriter& out, uint32_t value, int32_t nbits, int32_t level);
+    void emitweight(bitwriter& out, codec* const* chans, const bitplaneconfig& cfg, const scanentry& e);
+
+    std::vector<scanentry> entries;       // by scan position
+    std::vector<int32_t> open, stillopen; // insignificant scan positions, in scan order
+    std::vector<int32_t> sig;             // significant scan positions, in order found
+    std::vector<int32_t> bandof;
+    std::vector<uint8_t> flagged;  // [ch][group][band]: a weight has been sent
+    std::vector<int32_t> nflagged; // [ch][group]: weights sent in the group
+    std::vector<int32_t> wref;     // [ch][group]: the decoder's weight reference
+    int32_t last[2] = {};          // the decoder's previous weight per channel
+    int32_t nblocks = 0, nbands = 0;
+
+    // Pass CRC collection: the protected bits of one significance pass.
+    bitstream crcpacker;
+    std::vector<uint16_t> crcwords;
+    bool collecting = false;
+    int32_t crclevel = 0;
+};

@@ -1,0 +1,21 @@
+#pragma once
+// Encoding of an audio file (anything libsndfile reads: WAV, FLAC, AIFF, ...; 1 or 2
+// channels at one of the eight sample rates) into a .ztb bitstream file.
+#include <cstdint>
+#include <string>
+
+#include "encoder/encodersettings.h"
+
+struct encodestats {
+    int channels = 0;
+    int srindex = 0;
+    int64_t samples = 0;    // per channel, read from the input
+    int64_t frames = 0;     // written
+    int16_t framewords = 0; // every frame, header included
+    double bitrate = 0.0;   // kbit/s of the stream: framewords * 16 * fs_khz / 1024
+};
+
+// Returns 0 on success. On failure returns 1 with the reason in error; the output file
+// is then not created, or removed if it had been.
+int encodefile(const std::string& in, const std::string& out, const encodersettings& settings,
+               std::string& error, encodestats* stats = nullptr);

@@ -1,0 +1,225 @@
+#include "encoder/streamencoder.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "encoder/blockswitch.h"
+#include "encoder/sideinfo.h"
+
+int16_t framewordsforbitrate(double kbps, double fs_khz) {
+    const double n = std::floor(1024 * kbps / (fs_khz * 16.0) + 0.5);
+    return static_cast<int16_t>(std::clamp(n, 8.0, 511.0));
+}
+
+std::string streamencoder::open(const encodersettings& settings, int channels, int index) {
+    std::string problem = checksettings(settings, channels, index);
+    if (!problem.empty()) return problem;
+    cfg = settings;
+    nch = channels;
+    srindex = static_cast<int16_t>(index);
+    hwords = headerwords_for(cfg.weighton, cfg.weightmode, cfg.jointcoding);
+    words = framewordsforbitrate(cfg.bitrate, samplerate_khz(srindex));
+    // Two channels: an even payload, one equal slice per channel or the even length the
+    // joint readers expect. Shorten by a word, unless that leaves the valid lengths.
+    if (nch == 2 && (words - hwords) % 2 != 0)
+        words = static_cast<int16_t>(words - 1 >= 8 ? words - 1 : words + 1);
+    for (int ch = 0; ch < nch; ch++) {
+        if (chans[ch].setup(cfg, srindex) != 0) return "the encoder's arrays could not be allocated";
+        history[ch].assign(3 * framelen, 0.0);
+    }
+    frame.assign(maxframewords + 1, 0);
+    const int16_t bands = cfg.codedbands != 0 ? static_cast<int16_t>(cfg.codedbands) : automaticbands();
+    for (int ch = 0; ch < nch; ch++) chans[ch].nbandcoded = bands;
+
+    header.framelen = framelen;
+    header.scfresmode = cfg.scfresmode;
+    header.jointcoding = cfg.jointcoding;
+    header.weightmode = cfg.weightmode;
+    header.weightshare = cfg.weightshare;
+    header.weighton = cfg.weighton;
+    header.headerwords = hwords;
+    header.srindex = srindex;
+    header.setsizes();
+    header.channels = static_cast<int16_t>(nch);
+    header.framewords = words;
+    header.codedbands = bands;
+    header.lengthok = 0; // the packer's error injection stays off
+    pushed = coded = 0;
+    pendingshort = false;
+    return {};
+}
+
+int16_t streamencoder::automaticbands() const {
+    if (cfg.runmode == 2) return 32;
+    // A plane costs about a bit per 2^r open positions (r = 0 in run mode 0, runparam in
+    // run mode 1); keep that to a quarter of the payload.
+    const int32_t shift = cfg.runmode == 1 ? cfg.runparam : 0;
+    const int64_t affordable = (int64_t{16} * (words - hwords) / 4 << shift) / nch;
+    int32_t positions = 0;
+    int16_t bands = 0;
+    while (bands < 32 && positions + chans[0].bndsize2[bands] <= affordable)
+        positions += chans[0].bndsize2[bands++];
+    return std::max<int16_t>(bands, 1);
+}
+
+void streamencoder::push(const double* const* input, std::vector<uint16_t>& out) {
+    for (int ch = 0; ch < nch; ch++) {
+        std::vector<double>& h = history[ch];
+        std::copy(h.begin() + framelen, h.end(), h.begin());
+        std::copy(input[ch], input[ch] + framelen, h.begin() + 2 * framelen);
+    }
+    pushed++;
+    // Frame t = pushed - 2 has its span (input frames t-1, t) and the look-ahead frame.
+    if (pushed >= 2) codeframe(out);
+}
+
+void streamencoder::finish(int64_t nsamples, std::vector<uint16_t>& out) {
+    const int64_t needed = (nsamples + framelen - 1) / framelen + 1;
+    const std::vector<double> silence(framelen, 0.0);
+    const double* input[2] = {silence.data(), silence.data()};
+    while (coded < needed) push(input, out);
+}
+
+void streamencoder::choosemodes() {
+    // The first frame is short: a decoder starts as after ALL_SHORT, and a long frame
+    // there would put out nothing.
+    const bool shortnow = coded == 0 || pendingshort;
+    bool shortnext = false;
+    if (cfg.blockswitching != 0)
+        for (int ch = 0; ch < nch; ch++)
+            shortnext = hasattack(history[ch].data() + framelen, framelen, chans[ch].shortlen) || shortnext;
+    const int16_t mode = blockmodefor(shortnow, shortnext);
+    pendingshort = shortnext;
+    for (int ch = 0; ch < nch; ch++) {
+        chans[ch].blockmode = mode;
+        chans[ch].analyse(history[ch].data());
+        chans[ch].lastblockmode = mode;
+    }
+}
+
+int32_t streamencoder::groupbudget() const {
+    // Weights in the side information: at most half the payload goes to it.
+    const zatenc& c = chans[0];
+    const int32_t payloadbits = 16 * (words - hwords) / (cfg.jointcoding != 0 ? 1 : nch);
+    const int32_t pergroup =
+        c.weightrefbits +
+        (cfg.weightmode == 0 ? c.weightbits * c.nbandcoded : (c.nbandcoded - 1) * (2 + c.wparamshort));
+    const int32_t fixed = 5 + (c.nblock - 1) + 32;
+    return std::max(1, (payloadbits / 2 - fixed) / pergroup);
+}
+
+void streamencoder::prepareweights() {
+    const bool joint = cfg.jointcoding != 0 && nch == 2;
+    const bool shortframe = isshortmode(chans[0].blockmode);
+    const int32_t ncoef = chans[0].codedcoefs();
+    for (int ch = 0; ch < nch; ch++) {
+        zatenc& c = chans[ch];
+        std::fill(c.scfres.begin(), c.scfres.end(), int16_t{0});
+        c.scfres[0] = 1;
+        if (!shortframe) continue;
+        const codec* group[2] = {&chans[0], &chans[1]};
+        if (joint)
+            choosegroups(group, 2, ncoef, cfg.scfresmode, c.scfres.data());
+        else
+            choosegroups(group + ch, 1, ncoef, cfg.scfresmode, c.scfres.data());
+        if (cfg.weighton != 0 && cfg.weightmode != 2) {
+            int32_t allowed = groupbudget();
+            for (int32_t b = 0; b < c.nblock; b++)
+                if (c.scfres[b] != 0 && allowed-- <= 0) c.scfres[b] = 0;
+        }
+    }
+    for (int ch = 0; ch < nch; ch++) chans[ch].maskweights();
+    if (!joint) {
+        for (int ch = 0; ch < nch; ch++) {
+            chans[ch].measurepeaks();
+            chans[ch].realise();
+        }
+        return;
+    }
+    // Joint coding: one set of weights for both channels (the decoder gives channel 1
+    // channel 0's), as fine as the finer channel needs, applied to sum and difference:
+    // the decoder's left is G (s + d) / (sqrt(2) 2147483647), its right G (s - d) / ....
+    zatenc& a = chans[0];
+    zatenc& b = chans[1];
+    const int32_t nblk = a.codedblocks();
+    const double root2 = std::sqrt(2.0);
+    for (int32_t blk = 0; blk < nblk; blk++)
+        for (int32_t i = 0; i < ncoef; i++) {
+            const double l = a.mdctbuf[blk][i];
+            const double r = b.mdctbuf[blk][i];
+            a.mdctbuf[blk][i] = (l + r) / root2;
+            b.mdctbuf[blk][i] = (l - r) / root2;
+        }
+    a.measurepeaks();
+    b.measurepeaks();
+    a.forgroups([&](int32_t g, int32_t) {
+        for (int32_t j = 0; j < a.nbandcoded; j++) {
+            a.desired[g][j] = std::min(a.desired[g][j], b.desired[g][j]);
+            a.peak[g][j] = std::max(a.peak[g][j], b.peak[g][j]);
+        }
+    });
+    a.realise();
+    b.weight = a.weight;
+    b.weightref = a.weightref;
+    b.bandgain = a.bandgain;
+}
+
+void streamencoder::writepayload() {
+    const bool joint = cfg.jointcoding != 0;
+    const zatenc& c = chans[0];
+    bitplaneconfig bp;
+    bp.chaninterleave = cfg.chaninterleave;
+    bp.scan = isshortmode(c.blockmode) ? cfg.scanmode : 0;
+    bp.runmode = cfg.runmode;
+    bp.runparam = cfg.runparam;
+    bp.refinefirst = cfg.refinefirst;
+    bp.inbandweights = cfg.weighton != 0 && cfg.weightmode == 2;
+    bp.passcrc = cfg.weightmode == 2 && cfg.crcon == 1;
+    bp.crclevel = cfg.crclevel;
+    bp.weightshare = cfg.weightshare;
+    bp.weightrefbits = cfg.weightrefbits;
+    bp.wstepmode = cfg.wstepmode;
+    bp.wsignmode = cfg.wsignmode;
+    bp.wpredmode = cfg.wpredmode;
+    bp.wparam = isshortmode(c.blockmode) ? cfg.wparamshort : cfg.wparamlong;
+    const bool sideinfo = cfg.weighton != 0 && cfg.weightmode != 2;
+
+    const int32_t payload = words - hwords;
+    const int coders = joint ? 1 : nch;
+    const int32_t slice = payload / coders;
+    for (int k = 0; k < coders; k++) {
+        uint16_t* start = frame.data() + hwords + k * slice;
+        writer.start(start, slice);
+        zatenc& first = chans[k];
+        int16_t planes = top[k];
+        if (joint && nch == 2) planes = std::max(top[0], top[1]);
+        first.topbitplane = planes;
+        header.bitplanes[k] = planes;
+        header.crcwords[k] = sideinfo ? writesideinfo(writer, start, first) : 0;
+        codec* list[2] = {&chans[k], joint && nch == 2 ? &chans[1] : nullptr};
+        bp.nchan = joint ? nch : 1;
+        coder.encode(writer, list, bp, first.codedblocks(), first.codedcoefs(), first.nbandcoded,
+                     first.bandsizes(), planes);
+        writer.finish();
+        for (int32_t b = 0; b < first.nblock && b < 16; b++)
+            header.groupflags[k][b] = static_cast<int16_t>(first.scfres[b] != 0 ? 1 : 0);
+    }
+}
+
+void streamencoder::packheader() {
+    header.wordbuf = frame.data();
+    header.errbuf = nullptr;
+    header.frameindex = static_cast<int16_t>(coded % 16);
+    header.blockmode = chans[0].blockmode;
+    header.pack();
+}
+
+void streamencoder::codeframe(std::vector<uint16_t>& out) {
+    choosemodes();
+    prepareweights();
+    for (int ch = 0; ch < nch; ch++) top[ch] = chans[ch].quantise();
+    writepayload();
+    packheader();
+    out.insert(out.end(), frame.begin(), frame.begin() + words);
+    coded++;
+}

@@ -1,0 +1,65 @@
+#pragma once
+// The stream encoder: frames of PCM in, frames of a .ztb bitstream out, one frame at a
+// time (memory does not grow with the input). A frame is a header packed by
+// encodeheader::pack and a payload of constant length cut at its bit budget.
+//
+// Delay: decoded frame t holds input samples (t-1)*framelen .. t*framelen-1, so the
+// decoder's output lags the input by framelen (1024) samples; the encoder itself codes
+// frame t once frame t+1 has arrived (its block-switching look-ahead).
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "bitstream/frameheader.h"
+#include "encoder/bitplanecoder.h"
+#include "encoder/bitwriter.h"
+#include "encoder/encodersettings.h"
+#include "encoder/zatenc.h"
+
+// Frame length in words for a bitrate, by the rule of the document's scaledframelen:
+// floor(framelen * kbps / (fs_khz * 16) + 0.5), clamped to 8..511.
+int16_t framewordsforbitrate(double kbps, double fs_khz);
+
+class streamencoder {
+  public:
+    static constexpr int32_t framelen = 1024;
+    static constexpr int32_t delay = framelen; // decoded output behind the input, in samples
+
+    // Checks the settings for the input and sets up the channel encoders; returns an
+    // empty string, or why the input or configuration cannot be coded.
+    std::string open(const encodersettings& settings, int channels, int srindex);
+
+    // One frame of input: framelen samples per channel, input[ch], full scale 1.0.
+    // Appends the frame that this completes (if any) to out.
+    void push(const double* const* input, std::vector<uint16_t>& out);
+    // After the last input (nsamples per channel in all): codes silence until the
+    // decoder will have put out every input sample.
+    void finish(int64_t nsamples, std::vector<uint16_t>& out);
+
+    int16_t framewords() const { return words; }
+    int16_t headerwords() const { return hwords; }
+    int64_t framescoded() const { return coded; }
+
+  private:
+    void codeframe(std::vector<uint16_t>& out);
+    void choosemodes();
+    void prepareweights();
+    void writepayload();
+    void packheader();
+    int32_t groupbudget() const;
+    int16_t automaticbands() const;
+
+    encodersettings cfg;
+    int nch = 1;
+    int16_t srindex = 7;
+    int16_t hwords = 5, words = 8;
+    zatenc chans[2];
+    std::vector<double> history[2]; // input frames t-1, t, t+1 around frame t
+    int64_t pushed = 0, coded = 0;
+    bool pendingshort = false;
+    int16_t top[2] = {};
+    encodeheader header;
+    bitplanecoder coder;
+    bitwriter writer;
+    std::vector<uint16_t> frame;
+};

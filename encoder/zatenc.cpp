@@ -1,0 +1,101 @@
+#include "encoder/zatenc.h"
+
+#include <algorithm>
+#include <bit>
+#include <cmath>
+
+#include "bitstream/frameheader.h"
+#include "encoder/maskingmodel.h"
+#include "encoder/weightquant.h"
+
+int zatenc::setup(const encodersettings& s, int16_t index) {
+    const int32_t framesamples = 1024;
+    const int32_t shortsamples = shortblocklength(index);
+    const int32_t blocks = framesamples / shortsamples;
+    shortbandtype = s.shortbandtype;
+    longbandtype = s.longbandtype;
+    shorterbbase = s.shorterbbase;
+    longerbbase = s.longerbbase;
+    if (arrayalloc_codec(framesamples, shortsamples, blocks, framesamples / 2 + shortsamples / 2, 32, 32) !=
+        0)
+        return 1;
+    setsamplerate(index);
+    setbands();
+    filterbank = std::make_unique<analysis>(longlen, shortlen, longwindow.data(), shortwindow.data());
+    desired.assign(nblock, std::vector<double>(nbandmax, 0.0));
+    peak = desired;
+    bandgain = desired;
+
+    weighton = s.weighton;
+    weightmode = s.weightmode;
+    crcon = s.crcon;
+    crclevel = s.crclevel;
+    weightstep = s.weightstep;
+    weightbits = s.weightbits;
+    weightrefbits = s.weightrefbits;
+    wparamshort = s.wparamshort;
+    wparamlong = s.wparamlong;
+    wstepmode = s.wstepmode;
+    wsignmode = s.wsignmode;
+    wpredmode = s.wpredmode;
+    scfresmode = s.scfresmode;
+    scanmode = s.scanmode;
+    runmode = s.runmode;
+    runparam = s.runparam;
+    refinefirst = s.refinefirst;
+    return 0;
+}
+
+int32_t zatenc::codedcoefs() const {
+    const int32_t* sizes = bandsizes();
+    int32_t n = 0;
+    for (int32_t j = 0; j < nbandcoded; j++) n += sizes[j];
+    return n;
+}
+
+void zatenc::analyse(const double* span) {
+    filterbank->transform(span, blockmode, lastblockmode, mdctbuf);
+}
+
+void zatenc::maskweights() {
+    const int32_t blocklen = isshortmode(blockmode) ? shortlen : longlen;
+    forgroups([&](int32_t g, int32_t e) {
+        maskingweights(mdctbuf, g, e, bandsizes(), nbandcoded, blocklen, fs_khz, weightstep,
+                       desired[g].data());
+    });
+}
+
+void zatenc::measurepeaks() {
+    forgroups(
+        [&](int32_t g, int32_t e) { bandpeaks(mdctbuf, g, e, bandsizes(), nbandcoded, peak[g].data()); });
+}
+
+void zatenc::realise() {
+    forgroups([&](int32_t g, int32_t) {
+        realiseweights(*this, g, desired[g].data(), peak[g].data(), bandgain[g].data());
+    });
+}
+
+int16_t zatenc::quantise() {
+    const int32_t* sizes = bandsizes();
+    const int32_t blocklen = isshortmode(blockmode) ? shortlen : longlen;
+    const double fullscale = 2147483647.0;
+    uint32_t largest = 0;
+    forgroups([&](int32_t g, int32_t e) {
+        for (int32_t b = g; b < e; b++) {
+            int32_t i = 0;
+            for (int32_t j = 0; j < nbandcoded; j++) {
+                const double scale = fullscale / bandgain[g][j];
+                for (int32_t end = i + sizes[j]; i < end; i++) {
+                    const double v = std::clamp(std::round(mdctbuf[b][i] * scale), -fullscale, fullscale);
+                    mdcti[b][i] = static_cast<int32_t>(v);
+                    largest = std::max(largest, static_cast<uint32_t>(std::abs(mdcti[b][i])));
+                }
+            }
+            std::fill(mdcti[b].begin() + i, mdcti[b].begin() + blocklen, 0);
+        }
+    });
+    // A coefficient of magnitude 1 still needs plane 0 coded: top plane 0 means "nothing".
+    if (largest <= 1) return static_cast<int16_t>(largest);
+    return static_cast<int16_t>(std::bit_width(largest) - 1);
+}

@@ -1,0 +1,193 @@
+#include "roundtrip.h"
+
+#include <sndfile.h>
+
+#include <cmath>
+#include <fstream>
+#include <iterator>
+#include <numbers>
+#include <random>
+
+#include "drivers/random.h"
+#include "encoder/encodefile.h"
+
+namespace {
+constexpr double pi = std::numbers::pi;
+
+// 10 ms raised-cosine fade in and out: the tone signals start and end without a click.
+void fade(testsignal& s) {
+    const size_t n = s.frames();
+    const auto len = std::min(n / 2, static_cast<size_t>(s.rate / 100));
+    for (size_t i = 0; i < len; i++) {
+        const double g = 0.5 - 0.5 * std::cos(pi * static_cast<double>(i) / static_cast<double>(len));
+        for (int ch = 0; ch < s.channels; ch++) {
+            s.samples[i * s.channels + ch] *= g;
+            s.samples[(n - 1 - i) * s.channels + ch] *= g;
+        }
+    }
+}
+} // namespace
+
+testsignal sine(int rate, double hz, double amplitude, double seconds) {
+    testsignal s;
+    s.rate = rate;
+    const auto n = static_cast<size_t>(seconds * rate);
+    s.samples.resize(n);
+    for (size_t i = 0; i < n; i++) s.samples[i] = amplitude * std::sin(2.0 * pi * hz * i / rate);
+    fade(s);
+    return s;
+}
+
+testsignal twotonestereo(int rate, double seconds) {
+    testsignal s;
+    s.channels = 2;
+    s.rate = rate;
+    const auto n = static_cast<size_t>(seconds * rate);
+    s.samples.resize(2 * n);
+    const double high = std::min(3000.0, rate / 5.0);
+    for (size_t i = 0; i < n; i++) {
+        const double t = static_cast<double>(i) / rate;
+        s.samples[2 * i] = 0.4 * std::sin(2 * pi * 440 * t) + 0.1 * std::sin(2 * pi * high * t);
+        s.samples[2 * i + 1] = 0.3 * std::sin(2 * pi * 660 * t) + 0.1 * std::sin(2 * pi * high * t + 1.0);
+    }
+    fade(s);
+    return s;
+}
+
+testsignal musiclike(int rate, int channels, double seconds) {
+    testsignal s;
+    s.channels = channels;
+    s.rate = rate;
+    const auto n = static_cast<size_t>(seconds * rate);
+    s.samples.assign(n * channels, 0.0);
+    std::mt19937 rng(12345);
+    std::normal_distribution<double> noise(0.0, 1.0);
+    const double notes[] = {220.0, 277.18, 329.63, 440.0, 369.99, 293.66};
+    const size_t notelen = static_cast<size_t>(0.25 * rate);
+    const size_t clickevery = static_cast<size_t>(0.3 * rate);
+    double hp = 0.0;
+    for (size_t i = 0; i < n; i++) {
+        const double t = static_cast<double>(i) / rate;
+        const size_t note = i / notelen;
+        const double f = notes[note % 6];
+        const double local = static_cast<double>(i % notelen) / rate;
+        // Sharp attack, exponential decay.
+        const double env = std::min(1.0, local / 0.002) * std::exp(-local * 6.0);
+        double tone = 0.0;
+        for (int h = 1; h <= 8; h++)
+            if (f * h < rate / 2.2) tone += std::sin(2 * pi * f * h * t) / h;
+        const double w = noise(rng);
+        hp = w - 0.7 * hp; // a brighter noise bed
+        double click = 0.0;
+        if (i % clickevery < 24)
+            click = ((i % clickevery) % 2 == 0 ? 0.5 : -0.5) * std::exp(-double(i % clickevery) / 6.0);
+        for (int ch = 0; ch < channels; ch++) {
+            const double pan = ch == 0 ? 1.0 : 0.7;
+            s.samples[i * channels + ch] = 0.25 * env * tone * pan + 0.01 * hp + click;
+        }
+    }
+    return s;
+}
+
+void writewavfile(const std::string& file, const testsignal& s) {
+    SF_INFO info{};
+    info.channels = s.channels;
+    info.samplerate = s.rate;
+    info.format = SF_FORMAT_WAV | SF_FORMAT_DOUBLE;
+    SNDFILE* f = sf_open(file.c_str(), SFM_WRITE, &info);
+    ASSERT_NE(f, nullptr) << sf_strerror(nullptr);
+    sf_writef_double(f, s.samples.data(), static_cast<sf_count_t>(s.frames()));
+    sf_close(f);
+}
+
+std::vector<uint16_t> readwords(const std::string& file) {
+    std::ifstream in(file, std::ios::binary);
+    const std::vector<uint8_t> bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    std::vector<uint16_t> words(bytes.size() / 2);
+    for (size_t i = 0; i < words.size(); i++)
+        words[i] = static_cast<uint16_t>(bytes[2 * i] | bytes[2 * i + 1] << 8);
+    return words;
+}
+
+void encodertest::SetUp() {
+    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+    std::string name = std::string(info->test_suite_name()) + "." + info->name();
+    for (char& c : name)
+        if (c == '/') c = '_';
+    dir = std::filesystem::temp_directory_path() / "tonvex_encoder" / name;
+    std::filesystem::remove_all(dir);
+    std::filesystem::create_directories(dir);
+    previouswindow = setmainframewindow(&window);
+    previoushandler = setmessagehandler([this](const std::string& text) { messages.push_back(text); });
+    random_seed(1);
+    doc.directory = dir.string();
+}
+
+void encodertest::TearDown() {
+    setmainframewindow(previouswindow);
+    setmessagehandler(previoushandler);
+    std::filesystem::remove_all(dir);
+}
+
+int encodertest::encode(const testsignal& s, const encodersettings& settings, const std::string& name) {
+    writewavfile(path(name + ".wav"), s);
+    return encodefile(path(name + ".wav"), path(name + ".ztb"), settings, error);
+}
+
+std::vector<double> encodertest::decode(const encodersettings& s, const std::string& name,
+                                        double scaledkbps) {
+    doc.jointcoding = s.jointcoding;
+    doc.weighton = s.weighton;
+    doc.weightmode = s.weightmode;
+    doc.crcon = s.crcon;
+    doc.crclevel = s.crclevel;
+    doc.scanmode = s.scanmode;
+    doc.runmode = s.runmode;
+    doc.runparam = s.runparam;
+    doc.refinefirst = s.refinefirst;
+    doc.chaninterleave = s.chaninterleave;
+    doc.weightshare = s.weightshare;
+    doc.wstepmode = s.wstepmode;
+    doc.wsignmode = s.wsignmode;
+    doc.wpredmode = s.wpredmode;
+    doc.wparamshort = s.wparamshort;
+    doc.wparamlong = s.wparamlong;
+    doc.weightbits = s.weightbits;
+    doc.weightrefbits = s.weightrefbits;
+    doc.weightstep = s.weightstep;
+    doc.scfresmode = s.scfresmode;
+    doc.shortbandtype = s.shortbandtype;
+    doc.longbandtype = s.longbandtype;
+    doc.shorterbbase = s.shorterbbase;
+    doc.longerbbase = s.longerbbase;
+    doc.dither = 0;
+    doc.outputbitratemode = scaledkbps > 0.0 ? 1 : 0;
+    if (scaledkbps > 0.0) doc.scaledbitrate = scaledkbps;
+    doc.bitstreamname = name + ".ztb";
+    doc.wavname = name + "_out.wav";
+    doc.updatepaths();
+    doc.decodeZAT();
+    SF_INFO info{};
+    SNDFILE* f = sf_open(doc.wavpath.c_str(), SFM_READ, &info);
+    if (f == nullptr) return {};
+    std::vector<double> out(static_cast<size_t>(info.frames) * info.channels);
+    sf_readf_double(f, out.data(), info.frames);
+    sf_close(f);
+    return out;
+}
+
+double encodertest::snr(const testsignal& in, const std::vector<double>& out) {
+    const size_t delay = 1024 * static_cast<size_t>(in.channels);
+    double signalpower = 0.0, noisepower = 0.0;
+    for (size_t i = 0; i < in.samples.size(); i++) {
+        const double o = i + delay < out.size() ? out[i + delay] : 0.0;
+        signalpower += in.samples[i] * in.samples[i];
+        noisepower += (o - in.samples[i]) * (o - in.samples[i]);
+    }
+    return 10.0 * std::log10(signalpower / std::max(noisepower, 1e-30));
+}
+
+double encodertest::roundtripsnr(const testsignal& s, const encodersettings& settings) {
+    EXPECT_EQ(encode(s, settings), 0) << error;
+    return snr(s, decode(settings));
+}

@@ -1,0 +1,64 @@
+#pragma once
+// Shared by the encoder tests: synthetic signals, a fresh temporary directory, encoding
+// through encodefile and decoding through the document's decode driver (dither off,
+// configuration copied from the encoder settings), SNR after the codec delay.
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "app/CTonvexDoc.h"
+#include "app/framewindow.h"
+#include "bitstream/message.h"
+#include "encoder/encodersettings.h"
+
+struct silentwindow : framewindow {
+    void windowinitL(int32_t) override {}
+    void windowinfoL() override {}
+};
+
+// Interleaved samples at full scale 1.0.
+struct testsignal {
+    int channels = 1;
+    int rate = 48000;
+    std::vector<double> samples;
+    size_t frames() const { return samples.size() / channels; }
+};
+
+testsignal sine(int rate, double hz, double amplitude, double seconds);
+// Left: 440 Hz at -8 dBFS and 3 kHz at -20 dBFS; right: 660 Hz at -10 dBFS and 3 kHz.
+testsignal twotonestereo(int rate, double seconds);
+// Harmonic tones with attack-decay envelopes, a noise bed, a click every 0.3 s.
+testsignal musiclike(int rate, int channels, double seconds);
+
+class encodertest : public ::testing::Test {
+  protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    std::string path(const std::string& name) const { return (dir / name).string(); }
+    // Writes the testsignal as a WAV file of doubles and encodes it; returns encodefile's result.
+    int encode(const testsignal& s, const encodersettings& settings, const std::string& name = "in");
+    // Decodes name.ztb with the document set up like the encoder; interleaved output.
+    std::vector<double> decode(const encodersettings& settings, const std::string& name = "in",
+                               double scaledkbps = 0.0);
+    // SNR in dB of decoded output against the input delayed by one frame.
+    static double snr(const testsignal& in, const std::vector<double>& out);
+    // Encodes, decodes and measures.
+    double roundtripsnr(const testsignal& s, const encodersettings& settings);
+
+    std::filesystem::path dir;
+    std::vector<std::string> messages;
+    std::string error;
+    CTonvexDoc doc;
+
+  private:
+    silentwindow window;
+    framewindow* previouswindow = nullptr;
+    messagehandler previoushandler;
+};
+
+std::vector<uint16_t> readwords(const std::string& file);
+void writewavfile(const std::string& file, const testsignal& s);
