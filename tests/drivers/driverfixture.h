@@ -54,7 +54,7 @@ struct framespec {
     uint16_t fill = 0x5A5A;
 };
 std::vector<uint16_t> packframe(const framespec& spec);
-// Consecutive frames of the same spec, indices counting from 0 modulo 16.
+// Consecutive frames alike but for their index, indices counting from 0 modulo 16.
 std::vector<uint16_t> packframes(framespec spec, int count);
 
 std::vector<uint8_t> readbytes(const std::string& file);
