@@ -1,0 +1,71 @@
+#pragma once
+// The main frame window: the menu whose captions show the settings, the command handlers,
+// and the panel wrappers through which the drivers redraw the information panel. It is
+// the application's main frame window (setmainframewindow) while it exists.
+#include <QMainWindow>
+#include <cstdint>
+#include <string>
+
+#include "app/framewindow.h"
+
+class CTonvexDoc;
+class CTonvexView;
+class QAction;
+class QMenu;
+
+class CMainFrame : public QMainWindow, public framewindow {
+    Q_OBJECT
+  public:
+    explicit CMainFrame(CTonvexDoc* document);
+    ~CMainFrame() override;
+
+    CTonvexDoc* GetActiveDocument() const { return document; }
+    CTonvexView* GetActiveView() const { return view; }
+
+    // Writes every setting into its menu caption.
+    void initmenu();
+
+    // Caption operations: replace the caption of the item with that command id.
+    void setcaption(int id, const std::string& text);
+    // "%s %.0lf %s" of label, value and unit (the scaled bitrate).
+    void setcaptionfixed(int id, const std::string& label, double value, const std::string& unit);
+    // "%s %1.1e %s" of label, value and unit (the bit error rate).
+    void setcaptionexponent(int id, const std::string& label, double value, const std::string& unit);
+    // The menu item of a command id, nullptr if the menu has none.
+    QAction* menuitem(int id) const;
+
+    // Panel wrappers: draw on the view's image, then show it at once.
+    void windowinitL(int32_t progress) override;
+    void windowinfoL() override;
+    void windownull();
+
+    void OnFileBitstream();
+    void OnFileOutput();
+    void OnFileOutputBitstream();
+    void OnFileDirectory();
+    void OnDecodeDecode();
+    void OnDecodeScale();
+    void OnQuantiserQscale();
+    void OnDecodeBitrate();
+    void OnDecodeBer();
+    // Ctrl+O: choose an input bitstream file; its name and folder become the settings.
+    void OnFileOpen();
+    // Ctrl+N: the document is reused unchanged; the panel is drawn afresh.
+    void OnFileNew();
+
+  private:
+    // The active document, or nullptr after showing the handler's failure message.
+    CTonvexDoc* activedocument(const char* failure) const;
+    QAction* additem(QMenu* menu, int id, const char* caption, void (CMainFrame::*handler)());
+    void buildmenu();
+    void setfilenames(CTonvexDoc& doc, const QString& name);
+    void setbitratemodecaption(int32_t mode);
+    template <class Draw> void drawonview(const char* failure, Draw draw);
+    template <class Operation> void runoperation(Operation operation);
+
+    CTonvexDoc* document;
+    CTonvexView* view;
+    framewindow* previousframe;
+    // An operation is running: input to the window is swallowed, paints go through.
+    bool busy = false;
+};

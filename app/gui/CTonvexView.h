@@ -1,0 +1,47 @@
+#pragma once
+// The view: one information panel, a white box of six equal slots drawn straight into a
+// persistent image. The top slot holds the status text or, during an operation, a progress
+// bar that only grows; the five below hold the document's result rows. The paint event
+// only shows the image, so what the drivers draw between two paints (the bar over the
+// slot, without clearing it) stays as drawn. The "device context" of every drawing
+// operation is a painter on that image.
+#include <QImage>
+#include <QWidget>
+#include <cstdint>
+
+class CTonvexDoc;
+class QPainter;
+
+class CTonvexView : public QWidget {
+    Q_OBJECT
+  public:
+    explicit CTonvexView(CTonvexDoc* document, QWidget* parent = nullptr);
+
+    CTonvexDoc* GetDocument() const { return document; }
+    QImage& canvas() { return image; }
+
+    // Background, border and slot lines, the status slot at progress 0, and the rows.
+    void displaypanelL(QPainter& dc);
+    // The white panel, its border and the five slot lines; no text.
+    void drawtextborderL(QPainter& dc);
+    // progress >= 1: the bar up to that percentage; <= 0: the white slot and statustext.
+    void displayinitL(QPainter& dc, int32_t progress);
+    // The five result rows, then the border and slot lines again.
+    void displayinfoL(QPainter& dc);
+
+    // Pixel row of slot boundary j (0..6) and the text bottom edge of slot j (0..5).
+    int slotline(int j) const;
+    int textbottom(int j) const;
+
+  protected:
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+
+  private:
+    void drawborderlines(QPainter& dc) const;
+
+    CTonvexDoc* document;
+    QImage image;
+    // Decimals of the rows; one, so 80.25 shows as 80.3.
+    int32_t precision = 1;
+};
