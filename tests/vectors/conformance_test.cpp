@@ -26,6 +26,11 @@ struct vectorrow {
     bool scale() const { return name.rfind("s", 0) == 0; }
 };
 
+// Test names and failure reports show the vector by its name.
+void PrintTo(const vectorrow& row, std::ostream* out) {
+    *out << row.name;
+}
+
 // Vectors known to disagree with the codec's own rules, with the reason; empty while
 // every vector passes.
 const std::map<std::string, std::string> expectedfailures = {};
