@@ -74,6 +74,10 @@ void bitplanecoder::buildscan(codec* const* chans, const bitplaneconfig& cfg, in
 }
 
 void bitplanecoder::emit(bitwriter& out, uint32_t value, int32_t nbits, int32_t level) {
+    if (counting) {
+        counted += nbits;
+        return;
+    }
     out.put(value, nbits);
     if (!collecting || level > crclevel || nbits == 0) return;
     if (static_cast<size_t>(crcpacker.wordptr - crcwords.data()) + 2 >= crccapacity) return;
@@ -125,26 +129,34 @@ void bitplanecoder::significancepass(bitwriter& out, codec* const* chans, const 
     int32_t kk = cfg.runparam;
     bool channelrestart = false;
     size_t idx = 0;
-    while (idx < n && !out.full()) {
+    const int32_t room = 16 * 512; // a dry run never needs to count further
+    auto full = [&] { return counting ? counted > room : out.full(); };
+    while (idx < n && !full()) {
         // Channel after channel: the second channel starts with a fresh run parameter.
         if (cfg.nchan == 2 && cfg.chaninterleave == 0 && !channelrestart && open[idx] >= total / 2) {
             kk = cfg.runparam;
             channelrestart = true;
         }
         size_t next = idx;
-        while (next < n && entries[open[next]].mag < v) next++;
+        for (; next < n; next++) {
+            scanentry& e = entries[open[next]];
+            if (e.mag < v) continue;
+            if (!tail || flagged[(static_cast<size_t>(e.ch) * nblocks + e.group) * nbands + e.band] != 0)
+                break;
+            if (!counting) e.mag = 0; // its band has no weight: dropped for good
+        }
         stillopen.insert(stillopen.end(), open.begin() + idx, open.begin() + next);
         if (next == n) {
             // No new coefficient left: zeros until the decoder's position leaves the list.
             size_t rest = n - idx;
             if (cfg.runmode == 0) {
-                for (; rest > 0 && !out.full(); rest -= rest < 16 ? rest : 16)
+                for (; rest > 0 && !full(); rest -= rest < 16 ? rest : 16)
                     emit(out, 0, static_cast<int32_t>(rest < 16 ? rest : 16), 1);
             } else if (cfg.runmode == 1) {
                 const size_t step = size_t{1} << cfg.runparam;
-                for (size_t z = (rest + step - 1) / step; z > 0 && !out.full(); z--) emit(out, 0, 1, 1);
+                for (size_t z = (rest + step - 1) / step; z > 0 && !full(); z--) emit(out, 0, 1, 1);
             } else {
-                for (size_t done = 0; done < rest && !out.full(); done += size_t{1} << kk, kk++)
+                for (size_t done = 0; done < rest && !full(); done += size_t{1} << kk, kk++)
                     emit(out, 0, 1, 1);
             }
             return;
@@ -152,15 +164,15 @@ void bitplanecoder::significancepass(bitwriter& out, codec* const* chans, const 
         // A run of r insignificant positions, then the new coefficient.
         auto r = static_cast<uint32_t>(next - idx);
         if (cfg.runmode == 0) {
-            for (; r > 0 && !out.full(); r -= r < 16 ? r : 16)
+            for (; r > 0 && !full(); r -= r < 16 ? r : 16)
                 emit(out, 0, static_cast<int32_t>(r < 16 ? r : 16), 1);
             emit(out, 1, 1, 1);
         } else if (cfg.runmode == 1) {
-            for (uint32_t z = r >> cfg.runparam; z > 0 && !out.full(); z--) emit(out, 0, 1, 1);
+            for (uint32_t z = r >> cfg.runparam; z > 0 && !full(); z--) emit(out, 0, 1, 1);
             emit(out, 1, 1, 1);
             emit(out, r & ((1u << cfg.runparam) - 1), cfg.runparam, 2);
         } else {
-            while (r >= (1u << kk) && !out.full()) {
+            while (r >= (1u << kk) && !full()) {
                 emit(out, 0, 1, 1);
                 r -= 1u << kk;
                 kk++;
@@ -182,6 +194,24 @@ void bitplanecoder::significancepass(bitwriter& out, codec* const* chans, const 
     stillopen.insert(stillopen.end(), open.begin() + idx, open.end());
 }
 
+int32_t bitplanecoder::passcost(bitwriter& out, codec* const* chans, const bitplaneconfig& cfg, int32_t bp) {
+    const size_t known = sig.size();
+    const std::vector<uint8_t> savedflags = flagged;
+    const std::vector<int32_t> savedcounts = nflagged, savedrefs = wref;
+    const int32_t savedlast[2] = {last[0], last[1]};
+    counting = true;
+    counted = 0;
+    significancepass(out, chans, cfg, bp);
+    counting = false;
+    sig.resize(known);
+    flagged = savedflags;
+    nflagged = savedcounts;
+    wref = savedrefs;
+    last[0] = savedlast[0];
+    last[1] = savedlast[1];
+    return counted + 16;
+}
+
 void bitplanecoder::encode(bitwriter& out, codec* const* chans, const bitplaneconfig& cfg, int32_t nblk,
                            int32_t ncoef, int16_t nband, const int32_t* bandsizes, int16_t topbitplane) {
     buildscan(chans, cfg, nblk, ncoef, nband, bandsizes);
@@ -197,6 +227,7 @@ void bitplanecoder::encode(bitwriter& out, codec* const* chans, const bitplaneco
     last[0] = last[1] = 0;
     crclevel = cfg.crclevel;
     crcwords.assign(crccapacity, 0);
+    tail = false;
 
     // A top plane of 0 carries nothing: the decoders read no coefficient data then.
     if (topbitplane <= 0) return;
@@ -214,6 +245,9 @@ void bitplanecoder::encode(bitwriter& out, codec* const* chans, const bitplaneco
             for (size_t k = 0; k < known && !out.full(); k++) out.put((entries[sig[k]].mag >> bp) & 1u, 1);
         };
         if (cfg.refinefirst != 0) refine();
+        // The top plane has no weight yet to keep: cut, it costs the frame either way.
+        if (!tail && cfg.passcrc && cfg.inbandweights && cfg.crclevel <= 0 && bp < topbitplane)
+            tail = passcost(out, chans, cfg, bp) > out.bitsleft();
         significancepass(out, chans, cfg, bp);
         open.swap(stillopen);
         if (cfg.passcrc) {

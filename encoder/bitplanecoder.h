@@ -47,6 +47,8 @@ class bitplanecoder {
                    const int32_t* bandsizes);
     void significancepass(bitwriter& out, codec* const* chans, const bitplaneconfig& cfg, int32_t bp);
     void emit(bitwriter& out, uint32_t value, int32_t nbits, int32_t level);
+    // Bits the significance pass of plane bp and its CRC word would take, state kept.
+    int32_t passcost(bitwriter& out, codec* const* chans, const bitplaneconfig& cfg, int32_t bp);
     void emitweight(bitwriter& out, codec* const* chans, const bitplaneconfig& cfg, const scanentry& e);
 
     std::vector<scanentry> entries;       // by scan position
@@ -64,4 +66,13 @@ class bitplanecoder {
     std::vector<uint16_t> crcwords;
     bool collecting = false;
     int32_t crclevel = 0;
+
+    // Dry runs count instead of writing. Once a pass with in-band weights no longer fits
+    // the budget, the frame ends in its tail: a pass cut by the budget fails its CRC when
+    // it holds a weight (and the decoder then clears or fills), so from there on only
+    // coefficients of bands whose weight has arrived become significant; the others are
+    // dropped. Every pass of the tail protects no bits, and its CRC word, read or cut, is 0.
+    bool counting = false;
+    int32_t counted = 0;
+    bool tail = false;
 };

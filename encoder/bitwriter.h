@@ -17,6 +17,7 @@ class bitwriter {
     void zeros(int32_t n);
     bool full() const { return used >= budget; }
     int32_t bitsused() const { return used; }
+    int32_t bitsleft() const { return budget - used; }
     // Stores a partial last word. Call once after the last put.
     void finish();
 

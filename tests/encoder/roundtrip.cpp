@@ -78,9 +78,12 @@ testsignal musiclike(int rate, int channels, double seconds) {
             if (f * h < rate / 2.2) tone += std::sin(2 * pi * f * h * t) / h;
         const double w = noise(rng);
         hp = w - 0.7 * hp; // a brighter noise bed
+        // A click every 0.3 s, and a roll of clicks every 20 ms from 0.6 to 0.9 s.
+        const size_t rollevery = static_cast<size_t>(0.02 * rate);
+        const bool roll = t >= 0.6 && t < 0.9;
+        const size_t since = roll ? i % rollevery : i % clickevery;
         double click = 0.0;
-        if (i % clickevery < 24)
-            click = ((i % clickevery) % 2 == 0 ? 0.5 : -0.5) * std::exp(-double(i % clickevery) / 6.0);
+        if (since < 24) click = (since % 2 == 0 ? 0.5 : -0.5) * std::exp(-double(since) / 6.0);
         for (int ch = 0; ch < channels; ch++) {
             const double pan = ch == 0 ? 1.0 : 0.7;
             s.samples[i * channels + ch] = 0.25 * env * tone * pan + 0.01 * hp + click;

@@ -30,7 +30,8 @@ struct testsignal {
 testsignal sine(int rate, double hz, double amplitude, double seconds);
 // Left: 440 Hz at -8 dBFS and 3 kHz at -20 dBFS; right: 660 Hz at -10 dBFS and 3 kHz.
 testsignal twotonestereo(int rate, double seconds);
-// Harmonic tones with attack-decay envelopes, a noise bed, a click every 0.3 s.
+// Harmonic tones with attack-decay envelopes, a noise bed, single clicks and a roll of
+// clicks (consecutive short-block frames).
 testsignal musiclike(int rate, int channels, double seconds);
 
 class encodertest : public ::testing::Test {
