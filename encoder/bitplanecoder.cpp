@@ -212,8 +212,8 @@ int32_t bitplanecoder::passcost(bitwriter& out, codec* const* chans, const bitpl
     return counted + 16;
 }
 
-void bitplanecoder::encode(bitwriter& out, codec* const* chans, const bitplaneconfig& cfg, int32_t nblk,
-                           int32_t ncoef, int16_t nband, const int32_t* bandsizes, int16_t topbitplane) {
+void bitplanecoder::start(codec* const* chans, const bitplaneconfig& cfg, int32_t nblk, int32_t ncoef,
+                          int16_t nband, const int32_t* bandsizes) {
     buildscan(chans, cfg, nblk, ncoef, nband, bandsizes);
     const auto total = static_cast<int32_t>(entries.size());
     open.resize(total);
@@ -228,6 +228,20 @@ void bitplanecoder::encode(bitwriter& out, codec* const* chans, const bitplaneco
     crclevel = cfg.crclevel;
     crcwords.assign(crccapacity, 0);
     tail = false;
+}
+
+int32_t bitplanecoder::toppasscost(codec* const* chans, const bitplaneconfig& cfg, int32_t nblk,
+                                   int32_t ncoef, int16_t nband, const int32_t* bandsizes,
+                                   int16_t topbitplane) {
+    if (topbitplane <= 0) return 0;
+    start(chans, cfg, nblk, ncoef, nband, bandsizes);
+    bitwriter unused;
+    return passcost(unused, chans, cfg, topbitplane);
+}
+
+void bitplanecoder::encode(bitwriter& out, codec* const* chans, const bitplaneconfig& cfg, int32_t nblk,
+                           int32_t ncoef, int16_t nband, const int32_t* bandsizes, int16_t topbitplane) {
+    start(chans, cfg, nblk, ncoef, nband, bandsizes);
 
     // A top plane of 0 carries nothing: the decoders read no coefficient data then.
     if (topbitplane <= 0) return;

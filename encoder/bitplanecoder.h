@@ -36,6 +36,11 @@ class bitplanecoder {
     void encode(bitwriter& out, codec* const* chans, const bitplaneconfig& cfg, int32_t nblk, int32_t ncoef,
                 int16_t nband, const int32_t* bandsizes, int16_t topbitplane);
 
+    // Bits of the significance pass of the top plane and its CRC word, for the same
+    // arguments: the part a decoder must receive whole, or it conceals the frame.
+    int32_t toppasscost(codec* const* chans, const bitplaneconfig& cfg, int32_t nblk, int32_t ncoef,
+                        int16_t nband, const int32_t* bandsizes, int16_t topbitplane);
+
   private:
     struct scanentry {
         uint32_t mag;
@@ -43,6 +48,8 @@ class bitplanecoder {
         int16_t ch, group, band;
     };
 
+    void start(codec* const* chans, const bitplaneconfig& cfg, int32_t nblk, int32_t ncoef, int16_t nband,
+               const int32_t* bandsizes);
     void buildscan(codec* const* chans, const bitplaneconfig& cfg, int32_t nblk, int32_t ncoef, int16_t nband,
                    const int32_t* bandsizes);
     void significancepass(bitwriter& out, codec* const* chans, const bitplaneconfig& cfg, int32_t bp);

@@ -158,18 +158,22 @@ void streamencoder::prepareweights() {
             a.peak[g][j] = std::max(a.peak[g][j], b.peak[g][j]);
         }
     });
-    a.realise();
-    b.weight = a.weight;
-    b.weightref = a.weightref;
-    b.bandgain = a.bandgain;
+    realisejoint();
 }
 
-void streamencoder::writepayload() {
-    const bool joint = cfg.jointcoding != 0;
-    const zatenc& c = chans[0];
+void streamencoder::realisejoint() {
+    chans[0].realise();
+    chans[1].weight = chans[0].weight;
+    chans[1].weightref = chans[0].weightref;
+    chans[1].bandgain = chans[0].bandgain;
+}
+
+bitplaneconfig streamencoder::planeconfig() const {
+    const bool shortframe = isshortmode(chans[0].blockmode);
     bitplaneconfig bp;
+    bp.nchan = cfg.jointcoding != 0 ? nch : 1;
     bp.chaninterleave = cfg.chaninterleave;
-    bp.scan = isshortmode(c.blockmode) ? cfg.scanmode : 0;
+    bp.scan = shortframe ? cfg.scanmode : 0;
     bp.runmode = cfg.runmode;
     bp.runparam = cfg.runparam;
     bp.refinefirst = cfg.refinefirst;
@@ -181,7 +185,51 @@ void streamencoder::writepayload() {
     bp.wstepmode = cfg.wstepmode;
     bp.wsignmode = cfg.wsignmode;
     bp.wpredmode = cfg.wpredmode;
-    bp.wparam = isshortmode(c.blockmode) ? cfg.wparamshort : cfg.wparamlong;
+    bp.wparam = shortframe ? cfg.wparamshort : cfg.wparamlong;
+    return bp;
+}
+
+void streamencoder::fittoppass() {
+    const bitplaneconfig bp = planeconfig();
+    if (!bp.inbandweights || !bp.passcrc) return;
+    // The top plane's pass must arrive whole, or the decoder conceals the frame. When it
+    // would take more than half the payload, the highest band that has a coefficient in it
+    // is coded 6 dB coarser, until the pass fits.
+    const bool joint = cfg.jointcoding != 0 && nch == 2;
+    const int units = cfg.jointcoding != 0 ? 1 : nch;
+    const int32_t budget = 16 * ((words - hwords) / units);
+    for (int k = 0; k < units; k++) {
+        zatenc& c = chans[k];
+        codec* list[2] = {&chans[k], joint ? &chans[1] : nullptr};
+        const int members = joint ? 2 : 1;
+        for (int attempt = 0; attempt < 32; attempt++) {
+            const int16_t planes = joint ? std::max(top[0], top[1]) : top[k];
+            if (coder.toppasscost(list, bp, c.codedblocks(), c.codedcoefs(), c.nbandcoded, c.bandsizes(),
+                                  planes) <= budget / 2)
+                break;
+            const int32_t* sizes = c.bandsizes();
+            const int64_t threshold = int64_t{1} << planes;
+            int32_t highest = -1;
+            for (int m = 0; m < members; m++)
+                for (int32_t b = 0; b < c.codedblocks(); b++)
+                    for (int32_t j = 0, i = 0; j < c.nbandcoded; i += sizes[j], j++)
+                        for (int32_t q = i; q < i + sizes[j]; q++)
+                            if (std::abs(int64_t{list[m]->mdcti[b][q]}) >= threshold)
+                                highest = std::max(highest, j);
+            if (highest < 0) break;
+            c.forgroups([&](int32_t g, int32_t) { c.desired[g][highest] += 6.0 / c.weightstep; });
+            if (joint)
+                realisejoint();
+            else
+                c.realise();
+            for (int m = 0; m < members; m++) top[k + m] = chans[k + m].quantise();
+        }
+    }
+}
+
+void streamencoder::writepayload() {
+    const bool joint = cfg.jointcoding != 0;
+    const bitplaneconfig bp = planeconfig();
     const bool sideinfo = cfg.weighton != 0 && cfg.weightmode != 2;
 
     const int32_t payload = words - hwords;
@@ -197,7 +245,6 @@ void streamencoder::writepayload() {
         header.bitplanes[k] = planes;
         header.crcwords[k] = sideinfo ? writesideinfo(writer, start, first) : 0;
         codec* list[2] = {&chans[k], joint && nch == 2 ? &chans[1] : nullptr};
-        bp.nchan = joint ? nch : 1;
         coder.encode(writer, list, bp, first.codedblocks(), first.codedcoefs(), first.nbandcoded,
                      first.bandsizes(), planes);
         writer.finish();
@@ -218,6 +265,7 @@ void streamencoder::codeframe(std::vector<uint16_t>& out) {
     choosemodes();
     prepareweights();
     for (int ch = 0; ch < nch; ch++) top[ch] = chans[ch].quantise();
+    fittoppass();
     writepayload();
     packheader();
     out.insert(out.end(), frame.begin(), frame.begin() + words);

@@ -44,6 +44,9 @@ class streamencoder {
     void codeframe(std::vector<uint16_t>& out);
     void choosemodes();
     void prepareweights();
+    void realisejoint();
+    void fittoppass();
+    bitplaneconfig planeconfig() const;
     void writepayload();
     void packheader();
     int32_t groupbudget() const;
