@@ -1,6 +1,7 @@
 #include "decoder/significance.h"
 
 #include <algorithm>
+#include <bit>
 #include <climits>
 #include <cmath>
 
@@ -85,9 +86,9 @@ struct pendingweight {
 // Work lists, sized once for the largest frame seen: the decoder runs once per frame
 // and channel on one thread, so they are reused instead of allocated per call.
 struct workspace {
-    // Open (still insignificant) scan positions as a doubly linked list, so that stepping
-    // to the next open position costs one hop. Index total is the end, total + 1 the head.
-    std::vector<int32_t> next, prev;
+    // Open (still insignificant) scan positions, one bit each, 64 to a word: a zero run
+    // of n open positions skips whole words by their population count.
+    std::vector<uint64_t> open;
     // Significant coefficients in the order they became significant.
     std::vector<int32_t*> sigcoef;
     std::vector<int32_t> sigband, sigdepth, sigbp;
@@ -142,7 +143,6 @@ class passdecoder {
     const int32_t total;
     const int32_t nband; // coded bands, within the weight arrays
     const weightcodeparams code;
-    int32_t head = 0;
     int32_t bits = 0;
     int32_t bp = 0;
     int32_t mask = 0;
@@ -156,14 +156,10 @@ class passdecoder {
     uint32_t read(int32_t nbits, int32_t level) {
         return v.crcprotected ? readfield(reader, nbits, level) : readfield(reader, nbits);
     }
-    int32_t advance(int32_t p, int64_t count) const {
-        for (; count > 0 && p < total; --count) p = ws.next[p];
-        return p;
-    }
-    void close(int32_t p) {
-        ws.next[ws.prev[p]] = ws.next[p];
-        ws.prev[ws.next[p]] = ws.prev[p];
-    }
+    // The position reached by stepping count times to the next open position after p
+    // (total when the list runs out first).
+    int32_t advance(int32_t p, int64_t count) const;
+    void close(int32_t p) { ws.open[p >> 6] &= ~(uint64_t{1} << (p & 63)); }
     void refinementpass(int32_t count);
     void significancepass();
     void newcoefficient(int32_t p);
@@ -180,17 +176,10 @@ void passdecoder::prepare() {
         for (std::vector<int16_t>& row : channels[ch].weightflag)
             std::fill(row.begin(), row.end(), int16_t{0});
 
-    head = total + 1;
-    ensuresize(ws.next, static_cast<size_t>(total) + 2);
-    ensuresize(ws.prev, static_cast<size_t>(total) + 2);
-    for (int32_t p = 0; p < total; ++p) {
-        ws.next[p] = p + 1;
-        ws.prev[p] = p - 1;
-    }
-    ws.next[head] = 0;
-    ws.prev[0] = head; // also right when the list is empty (index 0 is then the end)
-    ws.next[total] = total;
-    ws.prev[total] = total > 0 ? total - 1 : head;
+    const size_t nwords = (static_cast<size_t>(total) + 63) / 64;
+    ensuresize(ws.open, nwords);
+    std::fill_n(ws.open.begin(), nwords, ~uint64_t{0});
+    if (total % 64 != 0) ws.open[nwords - 1] = (uint64_t{1} << (total % 64)) - 1;
 
     ensuresize(ws.sigcoef, static_cast<size_t>(total));
     ensuresize(ws.sigband, static_cast<size_t>(total));
@@ -245,6 +234,24 @@ passresult passdecoder::run() {
     return result;
 }
 
+int32_t passdecoder::advance(int32_t p, int64_t count) const {
+    if (count <= 0 || p >= total) return p;
+    const int32_t nwords = (total + 63) / 64;
+    int32_t w = (p + 1) >> 6;
+    if (w >= nwords) return total;
+    uint64_t bits = ws.open[w] & (~uint64_t{0} << ((p + 1) & 63)); // open positions after p
+    for (;;) {
+        const int32_t n = std::popcount(bits);
+        if (n >= count) {
+            for (int64_t k = 1; k < count; ++k) bits &= bits - 1; // drop the lowest count-1
+            return (w << 6) + std::countr_zero(bits);
+        }
+        count -= n;
+        if (++w >= nwords) return total;
+        bits = ws.open[w];
+    }
+}
+
 void passdecoder::refinementpass(int32_t count) {
     // Refinement bits are never protected by the pass CRC.
     for (int32_t k = 0; k < count && bits > 0; ++k) {
@@ -266,7 +273,7 @@ void passdecoder::significancepass() {
     const int32_t restartat = layout.chaninterleave == 0 ? total / layout.nchan : INT32_MAX;
     bool restarted = false;
     const int32_t before = nsig;
-    int32_t p = ws.next[head];
+    int32_t p = advance(-1, 1);
     while (p < total && bits > 0) {
         if (!restarted && p >= restartat) {
             k = s.args.runparam;
@@ -309,7 +316,7 @@ void passdecoder::significancepass() {
             }
             if (bits > 0) newcoefficient(p);
         }
-        p = ws.next[p];
+        p = advance(p, 1);
     }
 }
 
