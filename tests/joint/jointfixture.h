@@ -30,6 +30,18 @@ struct jointfixture {
         joint.reconmode = 0;
         joint.blockmode = ALL_LONG;
     }
+    // Weights in the passes with pass CRCs, interleaved channels, run mode 0, a long frame
+    // with one coded band of 32 and top plane 1.
+    void passweights() {
+        joint.weighton = 1;
+        joint.weightmode = 2;
+        joint.crcon = 1;
+        joint.weightshare = 1;
+        joint.chaninterleave = 1;
+        joint.runmode = 0;
+        joint.topbitplane = 1;
+        joint.nbandcoded = 1;
+    }
     // Points the reader at the payload (its words plus one of read-ahead).
     void load(const payloadbuilder& built) {
         payload = built.words(1);

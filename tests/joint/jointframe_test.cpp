@@ -78,14 +78,7 @@ TEST(JointFrame, EveryFrameDrawsFreshConcealmentSigns) {
 
 TEST(JointFrame, ChannelOneGetsChannelZerosInBandWeights) {
     jointfixture f;
-    f.joint.weighton = 1;
-    f.joint.weightmode = 2;
-    f.joint.crcon = 1;
-    f.joint.weightshare = 1;
-    f.joint.chaninterleave = 1;
-    f.joint.runmode = 0;
-    f.joint.topbitplane = 1;
-    f.joint.nbandcoded = 1;
+    f.passweights();
     payloadbuilder b;
     // Plane 1: channel 1 coefficient 0 (+2) with the reference 3, a zero run over the
     // remaining 62 positions, the CRC word; plane 0 in zeros.
@@ -102,13 +95,7 @@ TEST(JointFrame, ChannelOneGetsChannelZerosInBandWeights) {
 
 TEST(JointFrame, FailedFirstPlaneMarksTheFrameLost) {
     jointfixture f;
-    f.joint.weighton = 1;
-    f.joint.weightmode = 2;
-    f.joint.crcon = 1;
-    f.joint.chaninterleave = 1;
-    f.joint.runmode = 0;
-    f.joint.topbitplane = 1;
-    f.joint.nbandcoded = 1;
+    f.passweights();
     payloadbuilder b;
     b.bits("0 11").field(3, 6, true).bits(std::string(62, '0')).crcword(0x0100).field(0, 200);
     f.load(b);
@@ -170,16 +157,11 @@ TEST(JointFrame, SideInformationIsCopiedToChannelOneInEveryStereoFrame) {
 
 TEST(JointFrame, HandOverAndOutputOfBothChannels) {
     jointfixture f;
-    f.joint.weighton = 1;
-    f.joint.weightmode = 2;
-    f.joint.crcon = 1;
-    f.joint.runmode = 0;
-    f.joint.chaninterleave = 1;
-    f.joint.nbandcoded = 1;
+    f.passweights();
     for (zatdec& c : f.channels) c.lastblockmode = ALL_LONG;
     for (int frame = 0; frame < 2; ++frame) {
         f.joint.blockmode = ALL_LONG;
-        f.joint.topbitplane = 1;
+        f.joint.topbitplane = 1; // the side information of the frame header
         payloadbuilder b;
         b.bits("11").field(0, 6, true).bits(std::string(63, '0')).crcword().field(0, 200);
         f.load(b);
@@ -197,4 +179,18 @@ TEST(JointFrame, HandOverAndOutputOfBothChannels) {
         for (double x : f.out[ch]) energy += x * x;
         EXPECT_GT(energy, 0.0) << "channel " << ch;
     }
+}
+
+TEST(JointFrame, HostilePayloadLengthStaysInsideTheFrameBuffer) {
+    jointfixture f;
+    f.passweights();
+    payloadbuilder b;
+    b.bits("0 11").field(3, 6, true).bits(std::string(62, '0')).crcword();
+    const std::vector<uint16_t> words = b.words(0);
+    std::vector<uint16_t> framebuf(5 + maxpayloadwords + 1, 0);
+    std::copy(words.begin(), words.end(), framebuf.begin() + 5);
+    f.joint.wordbuf = framebuf.data() + 5;
+    f.joint.payloadwords = 32000;
+    f.joint.decode_frame();
+    EXPECT_EQ(f.channels[1].mdcti[0][0], 2);
 }

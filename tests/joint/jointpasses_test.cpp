@@ -158,12 +158,7 @@ namespace {
 struct sharedweights : jointfixture {
     const std::vector<int32_t> sizes = {2, 2};
     sharedweights() {
-        joint.weighton = 1;
-        joint.weightmode = 2;
-        joint.weightshare = 1;
-        joint.chaninterleave = 1;
-        joint.weightrefbits = 6;
-        joint.topbitplane = 1;
+        passweights();
         for (zatdec& c : channels) c.reset_sideinfo();
     }
 };
