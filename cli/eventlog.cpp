@@ -72,9 +72,9 @@ void eventlog::record(const driveevent& event) {
         std::fprintf(out, "%s\n", eventline(event, doc.fs_khz, doc.framelen).c_str());
         return;
     }
-    nlohmann::json entry = {{"frame", event.frame},
-                            {"time", streamseconds(event.frame, doc.fs_khz, doc.framelen)},
-                            {"event", kindname(event.kind)}};
+    nlohmann::ordered_json entry = {{"frame", event.frame},
+                                    {"time", streamseconds(event.frame, doc.fs_khz, doc.framelen)},
+                                    {"event", kindname(event.kind)}};
     if (event.kind == driveevent::resync) {
         entry["way"] = resyncway(event.way);
         entry["words_skipped"] = event.words;

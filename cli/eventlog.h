@@ -15,12 +15,12 @@ class eventlog {
     // out: where lines go as events arrive; nullptr collects them for json() instead.
     eventlog(const CTonvexDoc& doc, std::FILE* out) : doc(doc), out(out) {}
     void record(const driveevent& event);
-    const nlohmann::json& json() const { return collected; }
+    const nlohmann::ordered_json& json() const { return collected; }
 
   private:
     const CTonvexDoc& doc;
     std::FILE* out;
-    nlohmann::json collected = nlohmann::json::array();
+    nlohmann::ordered_json collected = nlohmann::ordered_json::array();
 };
 
 // "frame 12 at 0.256 s: damaged header"; framelen samples a frame, fs_khz kHz.

@@ -7,8 +7,8 @@ namespace {
 
 constexpr int rowprecision = 1; // decimals of the panel's rows
 
-nlohmann::json rowsjson(const CTonvexDoc& doc) {
-    nlohmann::json rows = nlohmann::json::array();
+nlohmann::ordered_json rowsjson(const CTonvexDoc& doc) {
+    nlohmann::ordered_json rows = nlohmann::ordered_json::array();
     for (const inforow& row : doc.inforows)
         rows.push_back({{"kind", row.kind},
                         {"label", row.label},
@@ -31,7 +31,7 @@ std::string measuredber(std::int64_t flipped, std::int64_t inspected) {
     return std::to_string(flipped) + " of " + std::to_string(inspected) + " bits";
 }
 
-nlohmann::json operationreport(const CTonvexDoc& doc, const runrecord& run) {
+nlohmann::ordered_json operationreport(const CTonvexDoc& doc, const runrecord& run) {
     const drivestats& s = doc.stats;
     const double audio = streamseconds(doc);
     return {

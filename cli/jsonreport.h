@@ -23,4 +23,4 @@ struct runrecord {
 // "k of n bits"
 std::string measuredber(std::int64_t flipped, std::int64_t inspected);
 
-nlohmann::json operationreport(const CTonvexDoc& doc, const runrecord& run);
+nlohmann::ordered_json operationreport(const CTonvexDoc& doc, const runrecord& run);

@@ -58,7 +58,7 @@ int runoperation(operationkind kind, const commandoptions& options) {
     run.messages = recorder.messages();
 
     if (options.json) {
-        nlohmann::json report = operationreport(doc, run);
+        nlohmann::ordered_json report = operationreport(doc, run);
         if (options.events) report["events"] = events.json();
         std::printf("%s\n", report.dump(2).c_str());
     }

@@ -132,8 +132,8 @@ std::string streaminfotext(const streaminfo& info, const std::string& path, int 
     return text;
 }
 
-nlohmann::json streaminfojson(const streaminfo& info, const std::string& path, int framelen) {
-    nlohmann::json json = {
+nlohmann::ordered_json streaminfojson(const streaminfo& info, const std::string& path, int framelen) {
+    nlohmann::ordered_json json = {
         {"file", path}, {"file_bytes", info.filebytes}, {"header_found", info.headerfound}};
     if (!info.headerfound) return json;
     const double fs_khz = samplerate_khz(info.srindex);
@@ -150,7 +150,7 @@ nlohmann::json streaminfojson(const streaminfo& info, const std::string& path, i
         json["bitrate_kbps"] = {{"min", wordskbps(info.minwords, fs_khz, framelen)},
                                 {"mean", wordskbps(meanwords, fs_khz, framelen)},
                                 {"max", wordskbps(info.maxwords, fs_khz, framelen)}};
-        nlohmann::json modes = nlohmann::json::object();
+        nlohmann::ordered_json modes = nlohmann::ordered_json::object();
         for (int mode = 0; mode < 4; ++mode) modes[blockmodename(mode)] = info.blockmodes[mode];
         json["block_modes"] = modes;
         json["coded_bands"] = {{"min", info.mincodedbands}, {"max", info.maxcodedbands}};

@@ -33,4 +33,4 @@ streaminfo walkstream(CTonvexDoc& doc);
 
 // The text form describes a stream in which a header was found.
 std::string streaminfotext(const streaminfo& info, const std::string& path, int framelen);
-nlohmann::json streaminfojson(const streaminfo& info, const std::string& path, int framelen);
+nlohmann::ordered_json streaminfojson(const streaminfo& info, const std::string& path, int framelen);

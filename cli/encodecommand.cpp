@@ -1,0 +1,90 @@
+#include "cli/encodecommand.h"
+
+#include <cmath>
+#include <cstdio>
+#include <filesystem>
+
+#include "app/CTonvexDoc.h"
+#include "bitstream/frameheader.h"
+#include "cli/documentsettings.h"
+#include "cli/exitcodes.h"
+#include "cli/outputfile.h"
+#include "drivers/runreport.h"
+#include "drivers/wordio.h"
+#include "encoder/encodefile.h"
+
+namespace {
+
+// The codec configuration of the document, which the decoders will be given too: a
+// stream decodes only with the configuration it was written with.
+encodersettings configurationof(const CTonvexDoc& doc) {
+    encodersettings s;
+    s.jointcoding = doc.jointcoding;
+    s.weighton = doc.weighton;
+    s.weightmode = doc.weightmode;
+    s.crcon = doc.crcon;
+    s.crclevel = doc.crclevel;
+    s.scanmode = doc.scanmode;
+    s.runmode = doc.runmode;
+    s.runparam = doc.runparam;
+    s.refinefirst = doc.refinefirst;
+    s.chaninterleave = doc.chaninterleave;
+    s.weightshare = doc.weightshare;
+    s.wstepmode = doc.wstepmode;
+    s.wsignmode = doc.wsignmode;
+    s.wpredmode = doc.wpredmode;
+    s.wparamshort = doc.wparamshort;
+    s.wparamlong = doc.wparamlong;
+    s.weightbits = doc.weightbits;
+    s.weightrefbits = doc.weightrefbits;
+    s.weightstep = doc.weightstep;
+    s.scfresmode = doc.scfresmode;
+    s.shortbandtype = doc.shortbandtype;
+    s.longbandtype = doc.longbandtype;
+    s.shorterbbase = doc.shorterbbase;
+    s.longerbbase = doc.longerbbase;
+    return s;
+}
+
+void printsummary(const encodestats& stats, double elapsed) {
+    const double rate = std::floor(samplerate_khz(stats.srindex) * 1000.0 + 0.5);
+    const double ratio = realtimeratio(static_cast<int32_t>(rate), elapsed, stats.frames * 1024);
+    std::printf("%s\n", completiontext("encoding completed", elapsed, ratio).c_str());
+    std::printf("%lld frames of %d words, %.2f kbit/s, %d channel%s at %.0f Hz\n",
+                static_cast<long long>(stats.frames), stats.framewords, stats.bitrate, stats.channels,
+                stats.channels == 1 ? "" : "s", rate);
+}
+
+} // namespace
+
+int runencode(const commandoptions& options) {
+    CTonvexDoc doc;
+    applysettings(doc, options);
+    encodersettings settings = configurationof(doc);
+    if (options.bitrate) {
+        if (!(doc.scaledbitrate > 0.0))
+            throw usageerror("--bitrate " + *options.bitrate + ": needs a rate above 0");
+        settings.bitrate = doc.scaledbitrate;
+    }
+
+    const std::string output = options.output.empty()
+                                   ? std::filesystem::path(options.input).replace_extension(".ztb").string()
+                                   : options.output;
+    if (samefile(options.input, output)) throw usageerror("input and output are the same file: " + output);
+
+    pendingoutput pending(output);
+    std::string error;
+    encodestats stats;
+    const runclock clock;
+    if (encodefile(options.input, pending.path(), settings, error, &stats) != 0) {
+        std::fprintf(stderr, "%s\n", error.c_str());
+        return exit_failure;
+    }
+    const double elapsed = clock.seconds();
+    if (!pending.commit()) {
+        std::fprintf(stderr, "cannot rename the finished output to %s\n", output.c_str());
+        return exit_failure;
+    }
+    if (!options.quiet) printsummary(stats, elapsed);
+    return exit_success;
+}
