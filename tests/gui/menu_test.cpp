@@ -1,6 +1,11 @@
 // Start-up captions and the menu commands that change settings.
 #include <QAction>
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileDialog>
 #include <QLineEdit>
+#include <QTemporaryDir>
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -8,6 +13,7 @@
 #include "app/framewindow.h"
 #include "app/gui/CMainFrame.h"
 #include "app/gui/CTonvexApp.h"
+#include "app/gui/CTonvexView.h"
 #include "app/gui/menucommands.h"
 #include "guitest.h"
 
@@ -167,4 +173,67 @@ TEST_F(MenuTest, NewLeavesEverySettingAndRow) {
     EXPECT_EQ(doc().bitstreamname, "song.ztb");
     EXPECT_EQ(doc().inforows[1].value, 80.25);
     EXPECT_EQ(doc().scaledbitrate, 80.0);
+}
+
+TEST_F(MenuTest, OpenChoosesTheInputAndItsFolder) {
+    QTemporaryDir folder;
+    QFile stream(folder.filePath("harp.ztb"));
+    ASSERT_TRUE(stream.open(QIODevice::WriteOnly));
+    stream.close();
+    whendialogopens([&folder](QDialog& dialog) {
+        auto* chooser = qobject_cast<QFileDialog*>(&dialog);
+        ASSERT_NE(chooser, nullptr);
+        chooser->selectFile(folder.filePath("harp.ztb"));
+        dialog.accept();
+    });
+    frame().OnFileOpen();
+    EXPECT_EQ(doc().directory, QDir(folder.path()).absolutePath().toStdString());
+    EXPECT_EQ(caption(frame(), filedirectory), "directory:  " + doc().directory);
+    EXPECT_EQ(caption(frame(), filebitstream), "input bitstream:  harp.ztb");
+    EXPECT_EQ(caption(frame(), fileoutput), "output wav:  harp.wav");
+    EXPECT_EQ(doc().bitstreampath, joinpath(doc().directory, "harp.ztb"));
+    EXPECT_EQ(doc().scaledpath, joinpath(doc().directory, "harp_s.ztb"));
+}
+
+TEST_F(MenuTest, AcceleratorsOpenAndNew) {
+    QStringList keys;
+    for (QAction* item : frame().actions()) keys << item->shortcut().toString();
+    EXPECT_TRUE(keys.contains("Ctrl+O"));
+    EXPECT_TRUE(keys.contains("Ctrl+N"));
+    EXPECT_EQ(frame().menuitem(fileopen)->shortcut(), QKeySequence("Ctrl+O"));
+}
+
+TEST(MissingDocument, EveryHandlerNamesItselfAndDoesNothingElse) {
+    messagerecorder messages;
+    CMainFrame frame(nullptr);
+    const std::pair<void (CMainFrame::*)(), const char*> handlers[] = {
+        {&CMainFrame::OnFileBitstream, "pointer failure: OnFileBitstream()"},
+        {&CMainFrame::OnFileOutput, "pointer failure: OnFileOutput()"},
+        {&CMainFrame::OnFileOutputBitstream, "pointer failure: OnFileBitstream()"},
+        {&CMainFrame::OnFileDirectory, "pointer failure: OnFileDirectory()"},
+        {&CMainFrame::OnDecodeDecode, "pointer failure: OnDecodeDecode()"},
+        {&CMainFrame::OnDecodeScale, "pointer failure: OnDecodeDecode()"},
+        {&CMainFrame::OnQuantiserQscale, "pointer error: OnQuantiserQscale"},
+        {&CMainFrame::OnDecodeBitrate, "pointer failure: OnDecodeBitrate()"},
+        {&CMainFrame::OnDecodeBer, "pointer failure: OnDecodeBer()"},
+        {&CMainFrame::initmenu, "pointer failure: initmenu()"},
+    };
+    for (const auto& [handler, message] : handlers) {
+        messages.texts.clear();
+        (frame.*handler)();
+        ASSERT_EQ(messages.texts.size(), 1u) << message;
+        EXPECT_EQ(messages.texts[0], message);
+        EXPECT_EQ(QApplication::activeModalWidget(), nullptr) << message;
+    }
+    EXPECT_EQ(caption(frame, filebitstream), "input bitstream: harp.ztb");
+}
+
+TEST(MissingDocument, PanelOperationsReportAndDrawNothing) {
+    messagerecorder messages;
+    CMainFrame frame(nullptr);
+    frame.GetActiveView()->canvas() = QImage(100, 100, QImage::Format_RGB32);
+    frame.windownull();
+    const std::vector<std::string> expected = {"pointer error: drawtextborderL",
+                                               "pointer error: displayinitL", "pointer error: displayinfoL"};
+    EXPECT_EQ(messages.texts, expected);
 }
