@@ -1,6 +1,5 @@
 #include "cli/encodecommand.h"
 
-#include <cmath>
 #include <cstdio>
 #include <filesystem>
 
@@ -9,6 +8,7 @@
 #include "cli/documentsettings.h"
 #include "cli/exitcodes.h"
 #include "cli/outputfile.h"
+#include "cli/streamtime.h"
 #include "drivers/runreport.h"
 #include "drivers/wordio.h"
 #include "encoder/encodefile.h"
@@ -47,10 +47,10 @@ encodersettings configurationof(const CTonvexDoc& doc) {
 }
 
 void printsummary(const encodestats& stats, double elapsed) {
-    const double rate = std::floor(samplerate_khz(stats.srindex) * 1000.0 + 0.5);
-    const double ratio = realtimeratio(static_cast<int32_t>(rate), elapsed, stats.frames * 1024);
+    const int32_t rate = samplerate_hz(samplerate_khz(stats.srindex));
+    const double ratio = realtimeratio(rate, elapsed, stats.frames * 1024); // 1024 samples a frame
     std::printf("%s\n", completiontext("encoding completed", elapsed, ratio).c_str());
-    std::printf("%lld frames of %d words, %.2f kbit/s, %d channel%s at %.0f Hz\n",
+    std::printf("%lld frames of %d words, %.2f kbit/s, %d channel%s at %d Hz\n",
                 static_cast<long long>(stats.frames), stats.framewords, stats.bitrate, stats.channels,
                 stats.channels == 1 ? "" : "s", rate);
 }

@@ -1,6 +1,7 @@
 #include "cli/eventlog.h"
 
 #include "app/CTonvexDoc.h"
+#include "cli/streamtime.h"
 
 namespace {
 
@@ -36,10 +37,6 @@ const char* resyncway(int way) {
 
 std::string decodername(int channel) {
     return channel < 0 ? "joint decoder" : "channel " + std::to_string(channel);
-}
-
-double streamseconds(int64_t frame, double fs_khz, int framelen) {
-    return fs_khz > 0.0 ? static_cast<double>(frame) * framelen / (fs_khz * 1000.0) : 0.0;
 }
 
 } // namespace

@@ -2,6 +2,8 @@
 
 #include "app/CTonvexDoc.h"
 #include "app/inforowformat.h"
+#include "cli/streamtime.h"
+#include "drivers/runreport.h"
 
 namespace {
 
@@ -18,13 +20,6 @@ nlohmann::ordered_json rowsjson(const CTonvexDoc& doc) {
     return rows;
 }
 
-// Seconds of audio in the frames the operation handled.
-double streamseconds(const CTonvexDoc& doc) {
-    return doc.fs_khz > 0.0
-               ? static_cast<double>(doc.stats.frameshandled) * doc.framelen / (doc.fs_khz * 1000.0)
-               : 0.0;
-}
-
 } // namespace
 
 std::string measuredber(std::int64_t flipped, std::int64_t inspected) {
@@ -33,7 +28,9 @@ std::string measuredber(std::int64_t flipped, std::int64_t inspected) {
 
 nlohmann::ordered_json operationreport(const CTonvexDoc& doc, const runrecord& run) {
     const drivestats& s = doc.stats;
-    const double audio = streamseconds(doc);
+    const double audio = streamseconds(s.frameshandled, doc.fs_khz, doc.framelen);
+    const double ratio =
+        realtimeratio(samplerate_hz(doc.fs_khz), run.elapsedseconds, s.frameshandled * doc.framelen);
     return {
         {"command", run.command},
         {"input", run.input},
@@ -62,7 +59,7 @@ nlohmann::ordered_json operationreport(const CTonvexDoc& doc, const runrecord& r
         {"stream_seconds", audio},
         {"elapsed_seconds", run.elapsedseconds},
         // Processing time over playing time, as the status line gives it.
-        {"realtime_ratio", audio > 0.0 ? run.elapsedseconds / audio : 0.0},
+        {"realtime_ratio", ratio},
         {"seed", run.seed},
     };
 }

@@ -1,11 +1,11 @@
 #include "cli/streaminfo.h"
 
 #include <algorithm>
-#include <cmath>
 #include <cstdio>
 
 #include "app/CTonvexDoc.h"
 #include "bitstream/message.h"
+#include "cli/streamtime.h"
 #include "drivers/readframe.h"
 #include "drivers/runreport.h"
 #include "drivers/wordio.h"
@@ -33,10 +33,6 @@ void countgoodframe(streaminfo& info, const decodeheader& header) {
 
 double wordskbps(double words, double fs_khz, int framelen) {
     return words * 16.0 * fs_khz / framelen;
-}
-
-double seconds(const streaminfo& info, int framelen) {
-    return static_cast<double>(info.frames) * framelen / (samplerate_khz(info.srindex) * 1000.0);
 }
 
 } // namespace
@@ -102,12 +98,12 @@ std::string streaminfotext(const streaminfo& info, const std::string& path, int 
     };
     add("file", path + number(" (%lld bytes)", static_cast<long long>(info.filebytes)));
     const double fs_khz = samplerate_khz(info.srindex);
-    add("sample rate", number("%.0f Hz", std::floor(fs_khz * 1000.0 + 0.5)));
+    add("sample rate", number("%d Hz", samplerate_hz(fs_khz)));
     add("channels", number("%d", info.channels));
     add("frames", number("%lld (%lld good, %lld lost)%s", static_cast<long long>(info.frames),
                          static_cast<long long>(info.goodframes), static_cast<long long>(info.lostframes),
                          info.walkedtoend ? "" : ", walk stopped early"));
-    add("duration", number("%.3f s", seconds(info, framelen)));
+    add("duration", number("%.3f s", streamseconds(info.frames, samplerate_khz(info.srindex), framelen)));
     if (info.goodframes > 0) {
         const double meanwords = static_cast<double>(info.totalwords) / static_cast<double>(info.goodframes);
         add("frame words", number("min %d, mean %.1f, max %d", info.minwords, meanwords, info.maxwords));
@@ -137,13 +133,13 @@ nlohmann::ordered_json streaminfojson(const streaminfo& info, const std::string&
         {"file", path}, {"file_bytes", info.filebytes}, {"header_found", info.headerfound}};
     if (!info.headerfound) return json;
     const double fs_khz = samplerate_khz(info.srindex);
-    json["sample_rate"] = static_cast<int>(std::floor(fs_khz * 1000.0 + 0.5));
+    json["sample_rate"] = samplerate_hz(fs_khz);
     json["channels"] = info.channels;
     json["frames"] = info.frames;
     json["frames_good"] = info.goodframes;
     json["frames_lost"] = info.lostframes;
     json["walked_to_end"] = info.walkedtoend;
-    json["duration_seconds"] = seconds(info, framelen);
+    json["duration_seconds"] = streamseconds(info.frames, samplerate_khz(info.srindex), framelen);
     if (info.goodframes > 0) {
         const double meanwords = static_cast<double>(info.totalwords) / static_cast<double>(info.goodframes);
         json["frame_words"] = {{"min", info.minwords}, {"mean", meanwords}, {"max", info.maxwords}};
