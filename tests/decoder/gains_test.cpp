@@ -107,3 +107,15 @@ TEST(Gains, NothingForAConcealedFrameOrWithoutWeights) {
     off.dec.apply_weights();
     EXPECT_EQ(off.dec.mdctbuf[0][500], 1.0);
 }
+
+TEST(Gains, AbsurdLevelsKeepAFiniteGain) {
+    gainfixture f;
+    f.dec.blockmode = ALL_LONG;
+    f.dec.weightmode = 2;
+    f.dec.weight[0][0] = 32767; // a damaged weight: 98301 dB
+    f.dec.apply_weights();
+    EXPECT_EQ(f.dec.mdctbuf[0][0], gain(1000.0));
+    f.dec.mdctbuf[0][0] = 0.0;
+    f.dec.apply_weights();
+    EXPECT_EQ(f.dec.mdctbuf[0][0], 0.0); // not 0 * inf
+}
