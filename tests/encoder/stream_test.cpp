@@ -277,3 +277,38 @@ TEST_F(streams, FrameLengthFollowsTheDocumentsRule) {
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(streams, FullScaleInputsNeverReachPlane31) {
+    testsignal x;
+    x.channels = 2;
+    x.rate = 44100;
+    for (size_t i = 0; i < 44100 / 2; i++) {
+        const double square = (i / 50) % 2 == 0 ? 1.0 : -1.0;
+        const double alternating = i % 2 == 0 ? 1.0 : -1.0;
+        x.samples.push_back(square);
+        x.samples.push_back(i < 11025 ? alternating : -square);
+    }
+    for (int weighton = 0; weighton <= 1; weighton++) {
+        encodersettings s;
+        s.weighton = weighton;
+        ASSERT_EQ(encode(x, s), 0) << error;
+        for (const frameinfo& f : readheaders(readwords(path("in.ztb")), s)) EXPECT_LE(f.bitplanes[0], 30);
+        decode(s);
+        EXPECT_EQ(doc.stats.framesconcealed, 0);
+    }
+    EXPECT_TRUE(messages.empty()) << messages.front();
+}
+
+TEST_F(streams, AQuietFrameStillCarriesItsCoefficients) {
+    // A tone so quiet that its integers are tiny: the top plane must still be at least 1.
+    encodersettings s;
+    s.weighton = 0; // integers at 2147483647 scale without gains: 1e-9 gives about 2
+    const testsignal x = sine(48000, 1000.0, 1e-9, 0.2);
+    ASSERT_EQ(encode(x, s), 0) << error;
+    const auto frames = readheaders(readwords(path("in.ztb")), s);
+    for (size_t i = 1; i + 1 < frames.size(); i++) EXPECT_GE(frames[i].bitplanes[0], 1) << i;
+}
+
+} // namespace
