@@ -3,7 +3,11 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "app/CTonvexDoc.h"
+#include "app/settings.h"
+#include "drivers/random.h"
 #include "fuzz/fuzzentries.h"
+#include "fuzz/fuzzinput.h"
 
 quietrun::quietrun() {
     previoushandler = setmessagehandler([this](const std::string& text) {
@@ -18,15 +22,37 @@ quietrun::~quietrun() {
     setmessagehandler(previoushandler);
 }
 
+void fuzzrun::start() {
+    random_seed(1);
+    fuzzsettings(doc, in);
+}
+
 void fuzzcheck(bool holds, const char* what) {
     if (holds) return;
     std::fprintf(stderr, "fuzz check failed: %s\n", what);
     std::abort();
 }
 
+void fuzzsettings(CTonvexDoc& doc, fuzzinput& in) {
+    const std::vector<settinginfo>& settings = settinglist();
+    const int count = in.choose(8);
+    for (int i = 0; i < count; ++i) {
+        const settinginfo& setting =
+            settings[static_cast<size_t>(in.choose(static_cast<int>(settings.size())))];
+        const uint8_t pick = in.byte();
+        const double span = setting.maximum - setting.minimum;
+        const double value = setting.integer ? setting.minimum + pick % (static_cast<int>(span) + 1)
+                                             : setting.minimum + span * pick / 255.0;
+        fuzzcheck(setsetting(doc, setting.name, value) == setresult::ok,
+                  "a setting refused a value in its range");
+    }
+}
+
 std::span<const namedfuzzentry> fuzzentries() {
     static constexpr namedfuzzentry entries[] = {
-        {"header", fuzz_header},
+        {"header", fuzz_header},         {"channelframe", fuzz_channelframe},
+        {"jointframe", fuzz_jointframe}, {"decode", fuzz_decode},
+        {"scale", fuzz_scale},
     };
     return entries;
 }

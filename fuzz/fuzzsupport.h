@@ -4,8 +4,10 @@
 // aborts with a reason so a fuzzer records the input.
 #include <string>
 
+#include "app/CTonvexDoc.h"
 #include "app/framewindow.h"
 #include "bitstream/message.h"
+#include "fuzz/fuzzinput.h"
 
 // Installs a silent message handler and an empty main window for its lifetime.
 class quietrun {
@@ -29,3 +31,21 @@ class quietrun {
 
 // Aborts with what when a property of the decoding path does not hold.
 void fuzzcheck(bool holds, const char* what);
+
+// Settings from the input: a count byte (0..7), then that many pairs of a setting (by its
+// place in the settings list) and a value byte that picks within the setting's range. No
+// pairs leave the defaults, the configuration most streams use.
+void fuzzsettings(CTonvexDoc& doc, fuzzinput& in);
+
+// The frame of every entry that runs decoders: quiet, the random source at the state a
+// fresh program has (so a saved input replays exactly), and a document whose settings
+// come from the input's first bytes.
+struct fuzzrun {
+    fuzzrun(const uint8_t* data, size_t size) : in(data, size) { start(); }
+    quietrun quiet;
+    fuzzinput in;
+    CTonvexDoc doc;
+
+  private:
+    void start();
+};
