@@ -80,13 +80,15 @@ void realiseweights(codec& c, int32_t g, const double* desired, const double* pe
                 static_cast<int16_t>(std::clamp(static_cast<int32_t>(target[j]) + h + ref, 0, 2 * h - 1));
     } else {
         // Band 0 sits on the reference; every later band is a difference to the
-        // decoder's prediction. Silent bands take the prediction, which costs least.
+        // decoder's prediction. Silent bands take the prediction, which costs least, except
+        // under linear prediction, where a run of them would carry the line far away.
         const int32_t first = peak[0] > 0.0 ? static_cast<int32_t>(target[0]) : static_cast<int32_t>(loudest);
         const int32_t ref = std::clamp(-first, 0, refmax);
         c.weightref[g] = static_cast<int16_t>(ref);
         int32_t predicted = -ref, previous = -ref;
         for (int32_t j = 1; j < nband; j++) {
-            int32_t d = peak[j] > 0.0 ? static_cast<int32_t>(target[j]) - predicted : 0;
+            const bool follow = peak[j] > 0.0 || c.wpredmode == 2;
+            int32_t d = follow ? static_cast<int32_t>(target[j]) - predicted : 0;
             if (c.wsignmode == 2) d = std::min(d, h - 1); // larger steps up have no code
             const int32_t w = predicted + d;
             c.weight[g][j] = static_cast<int16_t>(d);

@@ -221,7 +221,18 @@ INSTANTIATE_TEST_SUITE_P(
                                       s.codedbands = 20;
                                   }},
                       extraconfig{"long blocks only", 48000, 2,
-                                  [](encodersettings& s) { s.blockswitching = 0; }}),
+                                  [](encodersettings& s) { s.blockswitching = 0; }},
+                      extraconfig{"chaninterleave 0, scan 2", 48000, 2,
+                                  [](encodersettings& s) {
+                                      s.chaninterleave = 0;
+                                      s.scanmode = 2;
+                                  }},
+                      extraconfig{"w1 with runmode 1, runparam 2", 16000, 2,
+                                  [](encodersettings& s) {
+                                      s.weightmode = 1;
+                                      s.runmode = 1;
+                                      s.runparam = 2;
+                                  }}),
     [](const auto& info) { return "c" + std::to_string(info.index); });
 
 TEST_F(streams, RefusesInputItCannotCode) {
