@@ -240,15 +240,23 @@ int32_t passdecoder::advance(int32_t p, int64_t count) const {
     int32_t w = (p + 1) >> 6;
     if (w >= nwords) return total;
     uint64_t bits = ws.open[w] & (~uint64_t{0} << ((p + 1) & 63)); // open positions after p
-    for (;;) {
+    // Short steps (the next open position, short zero runs) hop from bit to bit; long
+    // runs skip whole words by their population count.
+    constexpr int64_t hoplimit = 8;
+    while (count > hoplimit) {
         const int32_t n = std::popcount(bits);
-        if (n >= count) {
-            for (int64_t k = 1; k < count; ++k) bits &= bits - 1; // drop the lowest count-1
-            return (w << 6) + std::countr_zero(bits);
-        }
+        if (n >= count) break;
         count -= n;
         if (++w >= nwords) return total;
         bits = ws.open[w];
+    }
+    for (;;) {
+        while (bits == 0) {
+            if (++w >= nwords) return total;
+            bits = ws.open[w];
+        }
+        if (--count == 0) return (w << 6) + std::countr_zero(bits);
+        bits &= bits - 1;
     }
 }
 

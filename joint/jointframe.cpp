@@ -15,9 +15,9 @@ int32_t channelcount(const jzat& j) {
     return std::clamp<int32_t>(j.nchan, 1, 2);
 }
 
-// One draw: -1 when r/32767 <= 0.5, else +1.
+// One draw: -1 when r/32767 <= 0.5, else +1; for the integers r that is r <= 16383.
 int32_t randomsign() {
-    return random_draw() / 32767.0 <= 0.5 ? -1 : 1;
+    return random_draw() <= 16383 ? -1 : 1;
 }
 
 template <class T> void copyrow(const std::vector<T>& from, std::vector<T>& to) {
