@@ -227,6 +227,12 @@ INSTANTIATE_TEST_SUITE_P(
                                       s.chaninterleave = 0;
                                       s.scanmode = 2;
                                   }},
+                      extraconfig{"w1 wpredmode 2, wstepmode 1", 44100, 2,
+                                  [](encodersettings& s) {
+                                      s.weightmode = 1;
+                                      s.wpredmode = 2;
+                                      s.wstepmode = 1;
+                                  }},
                       extraconfig{"w1 with runmode 1, runparam 2", 16000, 2,
                                   [](encodersettings& s) {
                                       s.weightmode = 1;
