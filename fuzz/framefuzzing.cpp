@@ -51,6 +51,26 @@ fuzzframe chooseframe(fuzzinput& in, int32_t nblock) {
     return frame;
 }
 
+std::vector<uint8_t> encodeframe(const fuzzframe& frame) {
+    std::vector<uint8_t> bytes{static_cast<uint8_t>(frame.blockmode),
+                               static_cast<uint8_t>(frame.codedbands - 1),
+                               static_cast<uint8_t>(frame.bitplanes), static_cast<uint8_t>(frame.crcwords)};
+    const auto word = [&bytes](uint16_t w) {
+        bytes.push_back(static_cast<uint8_t>(w & 0xFF));
+        bytes.push_back(static_cast<uint8_t>(w >> 8));
+    };
+    for (const auto& flags : frame.groupflags) {
+        uint16_t bits = 0;
+        for (int b = 1; b < 16; ++b) bits = static_cast<uint16_t>(bits | (flags[b] != 0 ? 1u << b : 0u));
+        word(bits);
+    }
+    bytes.push_back(frame.lost ? 0 : 1);
+    word(static_cast<uint16_t>(frame.payloadwords));
+    word(static_cast<uint16_t>(frame.decodewords));
+    for (int16_t i = 0; i < frame.payloadwords; ++i) word(frame.payload[static_cast<size_t>(i)]);
+    return bytes;
+}
+
 void finishchannel(const CTonvexDoc& doc, const zatdec& decoder, int16_t* pcm, int16_t nch, int16_t channel) {
     fuzzcheck(decoder.blockmode >= ALL_SHORT && decoder.blockmode <= CONCEALED_SHORT,
               "block mode outside 0..6");

@@ -34,6 +34,8 @@ struct fuzzframe {
     std::vector<uint16_t> payload;
 };
 fuzzframe chooseframe(fuzzinput& in, int32_t nblock);
+// The bytes chooseframe reads as this frame (a seed made from a real stream).
+std::vector<uint8_t> encodeframe(const fuzzframe& frame);
 
 // Hands a decoder (channel or joint: their frame fields have the same names) the frame's
 // payload and the header fields both kinds take. The payload length is the caller's: the

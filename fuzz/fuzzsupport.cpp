@@ -1,5 +1,6 @@
 #include "fuzz/fuzzsupport.h"
 
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 
@@ -41,11 +42,28 @@ void fuzzsettings(CTonvexDoc& doc, fuzzinput& in) {
             settings[static_cast<size_t>(in.choose(static_cast<int>(settings.size())))];
         const uint8_t pick = in.byte();
         const double span = setting.maximum - setting.minimum;
+        // Cubed for real values: wide ranges (bitrates, error rates) are mostly used low.
+        const double unit = pick / 255.0;
         const double value = setting.integer ? setting.minimum + pick % (static_cast<int>(span) + 1)
-                                             : setting.minimum + span * pick / 255.0;
+                                             : setting.minimum + span * (unit * unit * unit);
         fuzzcheck(setsetting(doc, setting.name, value) == setresult::ok,
                   "a setting refused a value in its range");
     }
+}
+
+std::vector<uint8_t> encodesettings(const std::vector<std::pair<std::string, double>>& settings) {
+    const std::vector<settinginfo>& list = settinglist();
+    std::vector<uint8_t> bytes{static_cast<uint8_t>(settings.size())};
+    for (const auto& [name, value] : settings) {
+        for (size_t i = 0; i < list.size(); ++i) {
+            if (list[i].name != name) continue;
+            const double unit = (value - list[i].minimum) / (list[i].maximum - list[i].minimum);
+            bytes.push_back(static_cast<uint8_t>(i));
+            bytes.push_back(static_cast<uint8_t>(list[i].integer ? value - list[i].minimum
+                                                                 : std::lround(std::cbrt(unit) * 255.0)));
+        }
+    }
+    return bytes;
 }
 
 std::span<const namedfuzzentry> fuzzentries() {

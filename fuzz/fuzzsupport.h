@@ -3,6 +3,8 @@
 // may legitimately raise many), a frame window that draws nothing, and a check that
 // aborts with a reason so a fuzzer records the input.
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "app/CTonvexDoc.h"
 #include "app/framewindow.h"
@@ -36,6 +38,8 @@ void fuzzcheck(bool holds, const char* what);
 // place in the settings list) and a value byte that picks within the setting's range. No
 // pairs leave the defaults, the configuration most streams use.
 void fuzzsettings(CTonvexDoc& doc, fuzzinput& in);
+// The bytes fuzzsettings reads as these settings (at most 7; real values to within a step).
+std::vector<uint8_t> encodesettings(const std::vector<std::pair<std::string, double>>& settings);
 
 // The frame of every entry that runs decoders: quiet, the random source at the state a
 // fresh program has (so a saved input replays exactly), and a document whose settings
