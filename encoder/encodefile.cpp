@@ -3,6 +3,7 @@
 #include <sndfile.h>
 
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <memory>
 #include <vector>
@@ -58,11 +59,14 @@ int encodefile(const std::string& in, const std::string& out, const encodersetti
     const std::string problem = encoder.open(settings, info.channels, srindex);
     if (!problem.empty()) return fail(error, problem);
 
-    std::ofstream file(out, std::ios::binary | std::ios::trunc);
+    // The stream is written under a temporary name and takes the output's name only when
+    // complete, so an interrupted or failed run never leaves a valid-looking file.
+    const std::string partial = out + ".partial";
+    std::ofstream file(partial, std::ios::binary | std::ios::trunc);
     if (!file) return fail(error, "cannot create output file " + out);
     auto abandon = [&](std::string text) {
         file.close();
-        std::remove(out.c_str());
+        std::remove(partial.c_str());
         return fail(error, std::move(text));
     };
 
@@ -92,6 +96,9 @@ int encodefile(const std::string& in, const std::string& out, const encodersetti
     if (!writewords(file, words)) return abandon("cannot write output file " + out);
     file.close();
     if (!file) return abandon("cannot close output file " + out);
+    std::error_code failure;
+    std::filesystem::rename(partial, out, failure);
+    if (failure) return abandon("cannot create output file " + out + ": " + failure.message());
 
     if (stats != nullptr) {
         stats->channels = nch;

@@ -269,6 +269,19 @@ TEST_F(streams, RefusesInputItCannotCode) {
     EXPECT_NE(error.find("cannot create output file"), std::string::npos) << error;
 }
 
+TEST_F(streams, EmptyInputGivesOneSilentFrame) {
+    testsignal none;
+    encodersettings s;
+    ASSERT_EQ(encode(none, s), 0) << error;
+    const auto frames = readheaders(readwords(path("in.ztb")), s);
+    ASSERT_EQ(frames.size(), 1u);
+    EXPECT_EQ(frames[0].bitplanes[0], 0); // nothing to code
+    const auto out = decode(s);
+    EXPECT_EQ(out.size(), 1024u);
+    for (double v : out) EXPECT_EQ(v, 0.0);
+    EXPECT_FALSE(std::filesystem::exists(path("in.ztb.partial")));
+}
+
 TEST_F(streams, RefusesAHeaderThatCannotBePacked) {
     encodersettings s;
     s.jointcoding = 0; // two separate channels, weights in the passes: 80 header bits at 24 and 32 kHz
