@@ -51,12 +51,12 @@ analysis::analysis(int32_t longlen, int32_t shortlen, const double* longwindow, 
       block(2 * longlen) {}
 
 void analysis::transform(const double* span, int16_t blockmode, int16_t lastblockmode,
-                         std::vector<std::vector<double>>& spec) {
+                         std::vector<std::vector<double>>& spectrum) {
     if (isshortmode(blockmode)) {
         for (int32_t b = 0; b < nblock; b++) {
             const double* x = span + p + b * ms;
             for (int32_t i = 0; i < 2 * ms; i++) block[i] = x[i] * ws[i];
-            shortmdct.transform(block.data(), spec[b].data());
+            shortmdct.transform(block.data(), spectrum[b].data());
         }
         return;
     }
@@ -77,5 +77,5 @@ void analysis::transform(const double* span, int16_t blockmode, int16_t lastbloc
     } else {
         for (int32_t i = 0; i < ml; i++) block[ml + i] = span[ml + i] * wl[ml + i];
     }
-    longmdct.transform(block.data(), spec[0].data());
+    longmdct.transform(block.data(), spectrum[0].data());
 }

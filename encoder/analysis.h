@@ -35,14 +35,14 @@ class analysis {
     // The windows are the decoder's tables: 2*longlen and 2*shortlen values.
     analysis(int32_t longlen, int32_t shortlen, const double* longwindow, const double* shortwindow);
 
-    // Transforms one frame. blockmode 1 or 2: one long block into spec[0][0..longlen-1],
+    // Transforms one frame. blockmode 1 or 2: one long block into spectrum[0][0..longlen-1],
     // its first half windowed by lastblockmode (ALL_LONG: long rise; SHORT_LONG: the stop
     // window of P zeros, the short rise and ones), its second half by blockmode (ALL_LONG:
     // long fall; LONG_SHORT: the start window of P ones, the short fall and zeros).
-    // blockmode 0 or 3: nblock short blocks into spec[b][0..shortlen-1]. The caller only
+    // blockmode 0 or 3: nblock short blocks into spectrum[b][0..shortlen-1]. The caller only
     // asks for legal transitions (a long frame follows ALL_LONG or SHORT_LONG).
     void transform(const double* span, int16_t blockmode, int16_t lastblockmode,
-                   std::vector<std::vector<double>>& spec);
+                   std::vector<std::vector<double>>& spectrum);
 
   private:
     int32_t ml, ms, nblock, p, q;

@@ -30,14 +30,15 @@ double thresholdinquiet(double f) {
 
 } // namespace
 
-void maskingweights(const std::vector<std::vector<double>>& spec, int32_t b0, int32_t b1,
+void maskingweights(const std::vector<std::vector<double>>& spectrum, int32_t b0, int32_t b1,
                     const int32_t* bandsizes, int32_t nband, int32_t blocklen, double fs_khz, double step,
                     double* desired) {
     const int32_t nblk = b1 - b0;
     std::vector<double> energy(nband, 0.0);
     for (int32_t j = 0, start = 0; j < nband; start += bandsizes[j], j++)
         for (int32_t b = b0; b < b1; b++)
-            for (int32_t i = start; i < start + bandsizes[j]; i++) energy[j] += spec[b][i] * spec[b][i];
+            for (int32_t i = start; i < start + bandsizes[j]; i++)
+                energy[j] += spectrum[b][i] * spectrum[b][i];
 
     const double below = std::pow(10.0, -spreadbelow / 10.0);
     const double above = std::pow(10.0, -spreadabove / 10.0);
@@ -62,12 +63,12 @@ void maskingweights(const std::vector<std::vector<double>>& spec, int32_t b0, in
     for (int32_t j = 0; j < nband; j++) desired[j] = 10.0 * std::log10(std::max(desired[j], floor)) / step;
 }
 
-void bandpeaks(const std::vector<std::vector<double>>& spec, int32_t b0, int32_t b1, const int32_t* bandsizes,
-               int32_t nband, double* peak) {
+void bandpeaks(const std::vector<std::vector<double>>& spectrum, int32_t b0, int32_t b1,
+               const int32_t* bandsizes, int32_t nband, double* peak) {
     for (int32_t j = 0, start = 0; j < nband; start += bandsizes[j], j++) {
         double m = 0.0;
         for (int32_t b = b0; b < b1; b++)
-            for (int32_t i = start; i < start + bandsizes[j]; i++) m = std::max(m, std::abs(spec[b][i]));
+            for (int32_t i = start; i < start + bandsizes[j]; i++) m = std::max(m, std::abs(spectrum[b][i]));
         peak[j] = m;
     }
 }

@@ -8,12 +8,12 @@
 #include <vector>
 
 // desired[j] = 10 log10(allowed noise power per coefficient) / step for the bands
-// j < nband of blocks b0..b1-1 of spec (blocklen coefficients each). Spectrum scale: a
+// j < nband of blocks b0..b1-1 of spectrum (blocklen coefficients each). Spectrum scale: a
 // full-scale sine has coefficients of about 1.
-void maskingweights(const std::vector<std::vector<double>>& spec, int32_t b0, int32_t b1,
+void maskingweights(const std::vector<std::vector<double>>& spectrum, int32_t b0, int32_t b1,
                     const int32_t* bandsizes, int32_t nband, int32_t blocklen, double fs_khz, double step,
                     double* desired);
 
 // Largest coefficient magnitude per band j < nband over blocks b0..b1-1.
-void bandpeaks(const std::vector<std::vector<double>>& spec, int32_t b0, int32_t b1, const int32_t* bandsizes,
-               int32_t nband, double* peak);
+void bandpeaks(const std::vector<std::vector<double>>& spectrum, int32_t b0, int32_t b1,
+               const int32_t* bandsizes, int32_t nband, double* peak);

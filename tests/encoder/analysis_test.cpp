@@ -57,14 +57,14 @@ double reconstructionerror(int srindex, const std::vector<int16_t>& modes,
     std::vector<double> input((nframes + 1) * framelen, 0.0); // one frame of silence ahead
     for (size_t i = 0; i < signal.size() && framelen + i < input.size(); i++) input[framelen + i] = signal[i];
     std::vector<double> out(framelen);
-    std::vector<std::vector<double>> spec(nblock, std::vector<double>(framelen));
+    std::vector<std::vector<double>> spectrum(nblock, std::vector<double>(framelen));
     dec.outbuf = out.data();
     int16_t last = ALL_SHORT; // the decoder's default start
     double maxerr = 0.0;
     for (size_t t = 0; t < nframes; t++) {
         // Frame t's span: input frames t-1 and t (index t of `input` is input frame t-1).
-        ana.transform(&input[t * framelen], modes[t], last, spec);
-        for (int32_t b = 0; b < nblock; b++) dec.mdctbuf[b] = spec[b];
+        ana.transform(&input[t * framelen], modes[t], last, spectrum);
+        for (int32_t b = 0; b < nblock; b++) dec.mdctbuf[b] = spectrum[b];
         dec.blockmode = modes[t];
         dec.synthesis();
         dec.lastblockmode = dec.blockmode;
