@@ -9,6 +9,9 @@
 #include <memory>
 #include <string>
 
+#include "drivers/bursthistogram.h"
+#include "drivers/errorchannel.h"
+
 // One row of the results panel. kind: 0 fixed-point number, 1 exponent form, 4 blank.
 struct inforow {
     int32_t kind = 4;
@@ -29,12 +32,14 @@ struct drivestats {
     int64_t wordsskipped = 0;    // words passed over from damaged headers to the next header
     int64_t framesconcealed = 0; // frames whose output is a concealment substitute
     int64_t passcrcfailures = 0; // decoder runs (channel or joint) with a failed CRC word
+    int64_t frameserased = 0;    // frames the error model handed to the decoders as lost
+    bursthistogram bursts;       // runs of flipped bits (bit models) or erased frames
     bool completed = false;      // the operation ran to its end without a failure message
 };
 
 // One event of a run, for a front end that traces where errors struck.
 struct driveevent {
-    enum kinds { damagedheader, resync, skippedframe, passcrcfailed, concealedframe };
+    enum kinds { damagedheader, resync, skippedframe, passcrcfailed, concealedframe, erasedframe };
     kinds kind = damagedheader;
     int64_t frame = 0;         // number of the frame in the output sequence (0 = first)
     int32_t way = 0;           // resync: 1 damaged length, 2 last good length, 3 sliding, 0 none
@@ -120,6 +125,13 @@ class CTonvexDoc {
     uint16_t errframebuf[framebufwords] = {};
     int64_t nbiterrors = 0; // 64-bit: a long file at a high error rate passes 2^31 bits
     int64_t nbitsseen = 0;
+    // The error model of a decode (drivers/errorchannel.h): 0 independent bit errors at
+    // ber, 1 two-state bit errors, 2 frame erasures at fer, 3 the pattern file.
+    int32_t errormodel = 0;
+    double gamma = 0.0; // burstiness of the two-state channels: 0 independent, towards 1 long bursts
+    double fer = 0.0;   // frame erasure rate
+    std::string patternpath;
+    errorchannel errors;
 
     // Counts and trace of the last operation (see drivestats, driveevent).
     drivestats stats;
@@ -132,9 +144,13 @@ class CTonvexDoc {
     void decodeZAT();
     void scaleZAT();
 
-    // Flips each bit of n words with probability ber (16 draws per word when enabled,
-    // bit 0 first) and counts 16 inspected bits per word in any case.
+    // Flips bits of n words by the error model and counts 16 inspected bits per word in
+    // any case. errormodel 0: each bit with probability ber, 16 draws per word when
+    // enabled, bit 0 first.
     void inserterrors(uint16_t* words, int32_t n, int32_t enabled);
+    // Whether the frame just read goes to the decoders as lost (errormodel 2, or 3 with a
+    // frame pattern); counts and reports it as frame frameno.
+    bool eraseframe(int64_t frameno);
     // Frame length in words that kbps allows, clamped to 8..511.
     int16_t scaledframelen(double kbps) const;
     // The 44-byte WAV header at the file's position; 0 on success, 1 on a short write.

@@ -63,7 +63,26 @@ const entry entries[] = {
     {"weightbits", &CTonvexDoc::weightbits, 1, 8},
     {"weightrefbits", &CTonvexDoc::weightrefbits, 1, 8},
     {"dither", &CTonvexDoc::dither, 0, 1},
+    {"errormodel", &CTonvexDoc::errormodel, 0, 3},
+    {"gamma", &CTonvexDoc::gamma, 0.0, 1.0},
+    {"fer", &CTonvexDoc::fer, 0.0, 0.5},
 };
+
+struct textentry {
+    const char* name;
+    std::string CTonvexDoc::*field;
+};
+
+// Settings that hold text: file names the operations read.
+const textentry textentries[] = {
+    {"patternpath", &CTonvexDoc::patternpath},
+};
+
+const textentry* findtextentry(std::string_view name) {
+    for (const textentry& e : textentries)
+        if (name == e.name) return &e;
+    return nullptr;
+}
 
 const entry* findentry(std::string_view name) {
     for (const entry& e : entries)
@@ -98,6 +117,21 @@ std::optional<settinginfo> findsetting(std::string_view name) {
     return settinginfo{e->name, e->minimum, e->maximum, isinteger(*e)};
 }
 
+const std::vector<std::string>& textsettinglist() {
+    static const std::vector<std::string> list = [] {
+        std::vector<std::string> result;
+        for (const textentry& e : textentries) result.emplace_back(e.name);
+        return result;
+    }();
+    return list;
+}
+
+std::optional<std::string> gettextsetting(const CTonvexDoc& doc, std::string_view name) {
+    const textentry* t = findtextentry(name);
+    if (!t) return std::nullopt;
+    return doc.*(t->field);
+}
+
 std::optional<double> getsetting(const CTonvexDoc& doc, std::string_view name) {
     const entry* e = findentry(name);
     if (!e) return std::nullopt;
@@ -105,6 +139,7 @@ std::optional<double> getsetting(const CTonvexDoc& doc, std::string_view name) {
 }
 
 setresult setsetting(CTonvexDoc& doc, std::string_view name, double value) {
+    if (findtextentry(name)) return setresult::needstext;
     const entry* e = findentry(name);
     if (!e) return setresult::unknownname;
     if (!std::isfinite(value)) return setresult::notfinite;
@@ -119,6 +154,10 @@ setresult setsetting(CTonvexDoc& doc, std::string_view name, double value) {
 }
 
 setresult setsettingtext(CTonvexDoc& doc, std::string_view name, std::string_view text) {
+    if (const textentry* t = findtextentry(name)) {
+        doc.*(t->field) = std::string(text);
+        return setresult::ok;
+    }
     if (!findentry(name)) return setresult::unknownname;
     const std::string copy(text);
     char* end = nullptr;
@@ -139,10 +178,13 @@ std::string settingerror(setresult result, std::string_view name) {
     case setresult::unknownname: {
         std::string text = "unknown setting " + quoted + "; valid settings:";
         for (const entry& each : entries) text += std::string(" ") + each.name;
+        for (const textentry& each : textentries) text += std::string(" ") + each.name;
         return text;
     }
     case setresult::notanumber:
         return "setting " + quoted + " needs a number";
+    case setresult::needstext:
+        return "setting " + quoted + " takes a file name, not a number";
     case setresult::notfinite:
         return "setting " + quoted + " needs a finite number";
     case setresult::notinteger:

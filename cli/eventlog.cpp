@@ -17,6 +17,8 @@ const char* kindname(driveevent::kinds kind) {
         return "pass CRC failed";
     case driveevent::concealedframe:
         return "concealed frame";
+    case driveevent::erasedframe:
+        return "erased frame";
     }
     return "?";
 }

@@ -1,5 +1,6 @@
-// Bit-error injection and the frame length of a bitrate: operations of the document that
-// the frame walk of both drivers uses.
+// Error injection and the frame length of a bitrate: operations of the document that the
+// frame walk of both drivers uses.
+#include <bit>
 #include <cmath>
 
 #include "app/CTonvexDoc.h"
@@ -8,19 +9,39 @@
 void CTonvexDoc::inserterrors(uint16_t* words, int32_t n, int32_t enabled) {
     for (int32_t w = 0; w < n; w++) {
         uint16_t word = words[w];
+        uint16_t flips = 0;
         if (enabled != 0) {
-            // 16 draws per word, least significant bit first, whatever ber is.
-            for (int b = 0; b < 16; b++) {
-                const double u = 1.0 - random_draw() / 32767.0;
-                if (u < ber) {
-                    word = static_cast<uint16_t>(word ^ (1u << b));
-                    nbiterrors += 1;
+            if (errormodel == errormodel_independent) {
+                // 16 draws per word, least significant bit first, whatever ber is.
+                for (int b = 0; b < 16; b++) {
+                    const double u = 1.0 - random_draw() / 32767.0;
+                    if (u < ber) flips = static_cast<uint16_t>(flips | (1u << b));
                 }
+            } else if (errormodel == errormodel_gilbert) {
+                flips = errors.gilbertflips(ber, gamma);
+            } else if (errors.bitpattern()) {
+                flips = errors.patternflips();
             }
+            // Frame erasures (errormodel 2, frame patterns) leave the bits alone.
+            word = static_cast<uint16_t>(word ^ flips);
+            nbiterrors += std::popcount(flips);
+            if (errormodel != errormodel_erasure && !errors.framepattern()) stats.bursts.recordword(flips);
         }
         nbitsseen += 16;
         words[w] = word;
     }
+}
+
+bool CTonvexDoc::eraseframe(int64_t frameno) {
+    if (errorsenabled == 0) return false;
+    const bool framemodel = errormodel == errormodel_erasure || errors.framepattern();
+    if (!framemodel) return false;
+    const bool erased = errors.erasesframe(errormodel, fer, gamma);
+    stats.bursts.record(erased);
+    if (!erased) return false;
+    stats.frameserased += 1;
+    emit({driveevent::erasedframe, frameno});
+    return true;
 }
 
 int16_t CTonvexDoc::scaledframelen(double kbps) const {

@@ -1,10 +1,11 @@
 // decodeZAT: the bitstream file named by bitstreampath to the WAV file named by wavpath.
 //
 // Draws from the program's random source, per frame and in this order: the header's bit
-// errors, the payload's bit errors (16 per word when errorsenabled), then under separate
-// coding channel by channel the decoder's draws followed by the dither of that channel's
-// samples (2 per sample); under joint coding the joint decoder's draws first, then
-// channel by channel the channel decoder's draws and that channel's dither.
+// errors, the payload's bit errors (16 per word when errorsenabled; 32 per word under the
+// two-state model, none under the others), the frame erasure (2 under errormodel 2), then
+// under separate coding channel by channel the decoder's draws followed by the dither of
+// that channel's samples (2 per sample); under joint coding the joint decoder's draws
+// first, then channel by channel the channel decoder's draws and that channel's dither.
 #include <algorithm>
 #include <cmath>
 #include <vector>
@@ -202,6 +203,12 @@ void CTonvexDoc::decodeZAT() {
         return;
     }
     if (!pcm_buf || !pcmfilebuf) return; // allocNFRAMEarrays has already said why
+    // A model that cannot run stops the decode before any file is touched.
+    const std::string modelproblem = errors.prepare(*this);
+    if (!modelproblem.empty()) {
+        showmessage(modelproblem);
+        return;
+    }
     int64_t filelength = 0;
     filehandle input = openbitstream(bitstreampath, "invalid bitstream file format",
                                      "cannot find bitstream file", filelength);
@@ -262,8 +269,11 @@ void CTonvexDoc::decodeZAT() {
         const int64_t length = lost ? reader.prevwords : reader.flen;
         inputwords += length;
         decodedwords += outputbitratemode == 0 ? length : std::min<int64_t>(length, decoders.scaledlength);
+        // An erased frame was read like any other, so the walk stays in step; only the
+        // decoders see it as lost.
+        const bool erased = eraseframe(frames);
 
-        decoders.decode(lost, frames);
+        decoders.decode(lost || erased, frames);
         if (writesamples(output.get(), pcmfilebuf.get(), framevalues) != framevalues) {
             showmessage("output file frame write");
             return;
