@@ -9,6 +9,13 @@ namespace {
 
 constexpr int rowprecision = 1; // decimals of the panel's rows
 
+// Runs of flipped bits (bit error models) or erased frames, by length.
+nlohmann::ordered_json burstsjson(const bursthistogram& bursts) {
+    nlohmann::ordered_json lengths = nlohmann::ordered_json::object();
+    for (const auto& [length, count] : bursts.counts()) lengths[std::to_string(length)] = count;
+    return {{"count", bursts.bursts()}, {"mean_length", bursts.meanlength()}, {"lengths", lengths}};
+}
+
 nlohmann::ordered_json rowsjson(const CTonvexDoc& doc) {
     nlohmann::ordered_json rows = nlohmann::ordered_json::array();
     for (const inforow& row : doc.inforows)
@@ -52,10 +59,13 @@ nlohmann::ordered_json operationreport(const CTonvexDoc& doc, const runrecord& r
           {"sliding", s.resyncs[3]},
           {"none_found", s.resyncs[0]}}},
         {"words_skipped", s.wordsskipped},
+        {"frames_erased", s.frameserased},
+        {"error_model", doc.errormodel},
         {"ber_setting", doc.ber},
         {"bits_flipped", doc.nbiterrors},
         {"bits_inspected", doc.nbitsseen},
         {"measured_ber", measuredber(doc.nbiterrors, doc.nbitsseen)},
+        {"bursts", burstsjson(s.bursts)},
         {"stream_seconds", audio},
         {"elapsed_seconds", run.elapsedseconds},
         // Processing time over playing time, as the status line gives it.

@@ -101,7 +101,7 @@ TEST(CliDecode, EventsTraceWhereErrorsStruck) {
     ASSERT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(run.out.rfind("seed 3\n", 0), 0u) << run.out.substr(0, 200);
     const std::regex line(
-        R"(frame \d+ at \d+\.\d{3} s: (damaged header|resync by .*, \d+ words skipped|skipped frame|pass CRC failed, .*|concealed frame, .*))");
+        R"(frame \d+ at \d+\.\d{3} s: (damaged header|resync by .*, \d+ words skipped|skipped frame|erased frame|pass CRC failed, .*|concealed frame, .*))");
     int events = 0;
     std::istringstream lines(run.out);
     for (std::string text; std::getline(lines, text);)
