@@ -10,6 +10,7 @@
 #include "app/CTonvexDoc.h"
 #include "app/settings.h"
 #include "drivers/bursthistogram.h"
+#include "drivers/patternmaker.h"
 #include "drivers/random.h"
 #include "drivers/twostatechannel.h"
 
@@ -232,4 +233,28 @@ TEST(ErrorModels, ProblemsNameTheBadParameter) {
     EXPECT_STREQ(errormodelname(2), "erasure");
     EXPECT_EQ(errormodelnamed("gilbert"), 1);
     EXPECT_FALSE(errormodelnamed("bursty").has_value());
+}
+
+TEST(PatternMaker, PatternsHaveTheStatisticsOfTheirModel) {
+    const auto measure = [](const errorpattern& p) {
+        bursthistogram h;
+        for (const uint8_t mark : p.marks) h.record(mark != 0);
+        return h;
+    };
+    random_seed(1);
+    const errorpattern independent = makepattern(errormodel_independent, 0.01, 0.9, 1000000);
+    EXPECT_EQ(independent.kind, errorpattern::bits);
+    ASSERT_EQ(independent.marks.size(), 1000000u);
+    const bursthistogram ih = measure(independent);
+    EXPECT_NEAR(static_cast<double>(ih.hits()), 10000.0, 5 * std::sqrt(1e6 * 0.01 * 0.99));
+    EXPECT_NEAR(ih.meanlength(), 1.0 / 0.99, 0.01); // gamma is ignored
+
+    const bursthistogram gh = measure(makepattern(errormodel_gilbert, 0.01, 0.9, 1000000));
+    EXPECT_NEAR(static_cast<double>(gh.hits()), 10000.0, 5 * std::sqrt(1e6 * 0.01 * 0.99 * 19.0));
+    EXPECT_NEAR(gh.meanlength(), 1.0 / (0.99 * 0.1), 1.5);
+
+    const errorpattern frames = makepattern(errormodel_erasure, 0.1, 0.0, 20000);
+    EXPECT_EQ(frames.kind, errorpattern::frames);
+    EXPECT_NEAR(static_cast<double>(measure(frames).hits()), 2000.0, 5 * std::sqrt(20000 * 0.09));
+    EXPECT_TRUE(makepattern(errormodel_erasure, 0.1, 0.0, 0).marks.empty());
 }
