@@ -1,13 +1,22 @@
 // The per-frame entry of the single-channel decoder: budget, side information, bit-planes,
 // spectrum and gains, then the synthesis (which conceals a frame of block mode 4).
+#include <algorithm>
+
 #include "decoder/framespectrum.h"
 #include "decoder/payload.h"
 #include "decoder/zatdec.h"
 
+void zatdec::reset_framespectrum() {
+    for (size_t b = 0; b < mdctbuf.size(); b++) {
+        const int32_t read = b == 0 ? std::max(shortlen, longlen) : shortlen;
+        std::fill_n(mdctbuf[b].begin(), std::clamp<int64_t>(read, 0, std::ssize(mdctbuf[b])), 0.0);
+    }
+}
+
 void zatdec::decode_frame() {
     startpayload(*this, payloadwords);
     reset_sideinfo();
-    reset_spectrum();
+    reset_framespectrum();
     if (framelost == 0 && wordbuf != nullptr) {
         decodewords = allowedwords(budgetmode, decodewords, payloadwords, ratescale);
         bitsleft = static_cast<int16_t>(16 * decodewords);

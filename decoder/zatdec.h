@@ -47,6 +47,11 @@ class zatdec : public codec {
     void arrayfree_zatdec();
 
     // Frame decode.
+    // Zeroes what a frame can read of mdctbuf: the first shortlen coefficients of every
+    // block and the first longlen of block 0. A coded frame overwrites all of it; only a
+    // lost frame that its concealment method leaves alone reads these zeros. (The integer
+    // spectrum is cleared where a frame codes it, just before its bit-planes.)
+    void reset_framespectrum();
     void decode_frame();
     void output_frame();
     void decode_spectrum();

@@ -39,7 +39,7 @@ void jzatdec::decode_frame() {
     const int32_t channels = channelcount(*this);
     for (int32_t ch = 0; ch < channels; ++ch) {
         chdec[ch].reset_sideinfo();
-        chdec[ch].reset_spectrum();
+        chdec[ch].reset_framespectrum();
     }
     // A joint header carries channel 0's grouping flags only; both channels use them, and
     // block 0 always starts a group.
