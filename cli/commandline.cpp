@@ -7,6 +7,7 @@
 
 #include "cli/commandoptions.h"
 #include "cli/encodecommand.h"
+#include "cli/errpatcommand.h"
 #include "cli/exitcodes.h"
 #include "cli/infocommand.h"
 #include "cli/operation.h"
@@ -75,6 +76,7 @@ int runcommandline(int argc, char** argv) {
     addinput(*decode, o, "input bitstream (default wav/test.ztb)");
     addoutput(*decode, o, "output WAV file (default: the input name with .wav)");
     decode->add_option("--ber", o.ber, "bit error rate to inject, 0 to 0.002")->type_name("RATE");
+    adderrormodeloptions(*decode, o.errormodel);
     addbitrate(*decode, o);
     addoutputbitrate(*decode, o);
     decode->add_option("--seed", seed, "starting state of the random source (default 1)")->type_name("N");
@@ -103,6 +105,9 @@ int runcommandline(int argc, char** argv) {
     info->add_option("IN", o.input, "input bitstream")->required();
     info->add_flag("--json", o.json, "print the description as one JSON object");
 
+    errpatoptions errpatvalues;
+    CLI::App* errpat = adderrpatcommand(app, errpatvalues, o, seed);
+
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& error) {
@@ -115,6 +120,7 @@ int runcommandline(int argc, char** argv) {
         if (*decode) return runoperation(operationkind::decode, o);
         if (*scale) return runoperation(operationkind::scale, o);
         if (*encode) return runencode(o);
+        if (*errpat) return runerrpat(errpatvalues, o);
         return runinfo(o);
     } catch (const usageerror& error) {
         std::fprintf(stderr, "tonvex: %s\n", error.what());

@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "cli/errormodeloptions.h"
+
 struct commandoptions {
     std::string input;  // empty: the document's bitstream (decode, scale)
     std::string output; // empty: the name the document builds from the input
@@ -15,6 +17,7 @@ struct commandoptions {
     std::optional<std::string> outputbitrate; // "encoded" or "scaled"
     std::optional<std::uint32_t> seed;
     std::vector<std::string> settings; // NAME=VALUE, applied in the order given
+    errormodeloptions errormodel;      // decode only
     bool json = false;
     bool events = false;
     bool quiet = false;

@@ -2,19 +2,13 @@
 
 #include "app/CTonvexDoc.h"
 #include "app/inforowformat.h"
+#include "cli/errormodeloptions.h"
 #include "cli/streamtime.h"
 #include "drivers/runreport.h"
 
 namespace {
 
 constexpr int rowprecision = 1; // decimals of the panel's rows
-
-// Runs of flipped bits (bit error models) or erased frames, by length.
-nlohmann::ordered_json burstsjson(const bursthistogram& bursts) {
-    nlohmann::ordered_json lengths = nlohmann::ordered_json::object();
-    for (const auto& [length, count] : bursts.counts()) lengths[std::to_string(length)] = count;
-    return {{"count", bursts.bursts()}, {"mean_length", bursts.meanlength()}, {"lengths", lengths}};
-}
 
 nlohmann::ordered_json rowsjson(const CTonvexDoc& doc) {
     nlohmann::ordered_json rows = nlohmann::ordered_json::array();
@@ -28,6 +22,12 @@ nlohmann::ordered_json rowsjson(const CTonvexDoc& doc) {
 }
 
 } // namespace
+
+nlohmann::ordered_json burstsjson(const bursthistogram& bursts) {
+    nlohmann::ordered_json lengths = nlohmann::ordered_json::object();
+    for (const auto& [length, count] : bursts.counts()) lengths[std::to_string(length)] = count;
+    return {{"count", bursts.bursts()}, {"mean_length", bursts.meanlength()}, {"lengths", lengths}};
+}
 
 std::string measuredber(std::int64_t flipped, std::int64_t inspected) {
     return std::to_string(flipped) + " of " + std::to_string(inspected) + " bits";
@@ -60,7 +60,7 @@ nlohmann::ordered_json operationreport(const CTonvexDoc& doc, const runrecord& r
           {"none_found", s.resyncs[0]}}},
         {"words_skipped", s.wordsskipped},
         {"frames_erased", s.frameserased},
-        {"error_model", doc.errormodel},
+        {"error_model", errormodeljson(doc)},
         {"ber_setting", doc.ber},
         {"bits_flipped", doc.nbiterrors},
         {"bits_inspected", doc.nbitsseen},

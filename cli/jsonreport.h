@@ -8,6 +8,7 @@
 #include <vector>
 
 class CTonvexDoc;
+class bursthistogram;
 
 // What the command line knows about a run beyond the document.
 struct runrecord {
@@ -22,5 +23,8 @@ struct runrecord {
 
 // "k of n bits"
 std::string measuredber(std::int64_t flipped, std::int64_t inspected);
+
+// Runs of flipped bits (bit error models) or erased frames: count, mean and lengths.
+nlohmann::ordered_json burstsjson(const bursthistogram& bursts);
 
 nlohmann::ordered_json operationreport(const CTonvexDoc& doc, const runrecord& run);

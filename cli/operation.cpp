@@ -7,6 +7,7 @@
 #include "app/CTonvexDoc.h"
 #include "bitstream/message.h"
 #include "cli/documentsettings.h"
+#include "cli/errormodeloptions.h"
 #include "cli/eventlog.h"
 #include "cli/exitcodes.h"
 #include "cli/jsonreport.h"
@@ -20,8 +21,8 @@
 int runoperation(operationkind kind, const commandoptions& options) {
     CTonvexDoc doc;
     applysettings(doc, options);
-
     const bool decode = kind == operationkind::decode;
+    if (decode) applyerrormodel(doc, options.errormodel);
     runrecord run;
     run.command = decode ? "decode" : "scale";
     run.input = options.input.empty() ? doc.bitstreampath : options.input;
@@ -44,6 +45,7 @@ int runoperation(operationkind kind, const commandoptions& options) {
     if (options.events) {
         doc.onevent = [&events](const driveevent& event) { events.record(event); };
         if (!options.json) std::printf("seed %u\n", static_cast<unsigned>(run.seed));
+        if (!options.json && decode) printerrormodel(stdout, doc);
     }
 
     const runclock clock;
@@ -56,6 +58,7 @@ int runoperation(operationkind kind, const commandoptions& options) {
         run.completed = false;
     }
     run.messages = recorder.messages();
+    if (options.events && !options.json && decode) printerrorfigures(stdout, doc);
 
     if (options.json) {
         nlohmann::ordered_json report = operationreport(doc, run);
