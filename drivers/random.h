@@ -5,15 +5,85 @@
 // linear congruential generator, so every run is reproducible on every platform:
 // state starts at 1; each draw sets state = state * 214013 + 2531011 (mod 2^32) and
 // returns bits 16..30 of the new state.
+//
+// The draw is inline because the dither and the bit-error injection draw per sample and
+// per bit; the state itself belongs to the functions below and nothing else touches it.
 #include <cstdint>
+#include <utility>
 
 inline constexpr int random_max = 32767;
 
+namespace randomgenerator {
+
+// n steps of the generator at once: state' = multiplier * state + increment (mod 2^32).
+struct jump {
+    std::uint32_t multiplier = 1, increment = 0;
+
+    constexpr std::uint32_t apply(std::uint32_t state) const { return state * multiplier + increment; }
+    // This jump, then `after`.
+    constexpr jump then(const jump& after) const {
+        return {after.multiplier * multiplier, after.multiplier * increment + after.increment};
+    }
+};
+
+inline constexpr jump onestep{214013u, 2531011u};
+
+// The jump of n steps, by repeated squaring of one step.
+constexpr jump jumpof(std::uint64_t n) {
+    jump result, power = onestep;
+    for (; n != 0; n >>= 1) {
+        if ((n & 1) != 0) result = result.then(power);
+        power = power.then(power);
+    }
+    return result;
+}
+
+constexpr int valueof(std::uint32_t state) {
+    return static_cast<int>((state >> 16) & 0x7FFFu);
+}
+
+inline std::uint32_t state = 1;
+
+} // namespace randomgenerator
+
 // One draw, 0..32767.
-int random_draw();
+inline int random_draw() {
+    randomgenerator::state = randomgenerator::onestep.apply(randomgenerator::state);
+    return randomgenerator::valueof(randomgenerator::state);
+}
+
+// Advances the source by n draws at once, exactly as n calls of random_draw whose values
+// go unused would, in about log2(n) steps: for a caller whose draws cannot change its
+// result (bit errors at a rate of 0 never flip a bit), but whose draws the rest of the run
+// must still see taken.
+void random_skip(std::uint64_t n);
 
 // Sets the generator state (1 is the state the program starts with).
 void random_seed(std::uint32_t state);
 
 // The current generator state, so that a run can report or restore it.
 std::uint32_t random_state();
+
+// A run of draws from the program's source with the state held locally, so that a tight
+// loop keeps it in a register; the source continues from where the run stopped. Nothing
+// else may draw while a run is open.
+class randomrun {
+  public:
+    randomrun() : state(random_state()) {}
+    ~randomrun() { random_seed(state); }
+    randomrun(const randomrun&) = delete;
+    randomrun& operator=(const randomrun&) = delete;
+
+    // Two consecutive draws. The second state is computed from the first one's
+    // predecessor by the two-step jump, so the two multiplications do not wait on
+    // each other.
+    std::pair<int, int> drawpair() {
+        constexpr randomgenerator::jump twosteps = randomgenerator::jumpof(2);
+        const std::uint32_t first = randomgenerator::onestep.apply(state);
+        state = twosteps.apply(state);
+        return {randomgenerator::valueof(first), randomgenerator::valueof(state)};
+    }
+
+  private:
+    std::uint32_t state;
+};
