@@ -14,27 +14,6 @@ bool validwidth(int16_t nbits) {
     showmessage(text);
 }
 
-uint16_t loadword(uint16_t*& next, const uint16_t* limit) {
-    if (limit != nullptr && next >= limit) return 0;
-    return *next++;
-}
-
-// The next nbits bits, right-aligned. The reader runs one word ahead: a field that ends on
-// a word boundary loads the following word at once, so `word` always holds the next
-// unread bit. Works on copies of the members so that the loops keep them in registers.
-inline uint16_t takefield(uint16_t& word, int16_t& pos, uint16_t*& next, const uint16_t* limit, int16_t nbits,
-                          uint16_t mask) {
-    uint32_t field = (static_cast<uint32_t>(word) << pos) & mask;
-    pos = static_cast<int16_t>(pos + nbits);
-    if (pos >= 16) {
-        const uint16_t fresh = loadword(next, limit);
-        word = fresh;
-        pos = static_cast<int16_t>(pos - 16);
-        field |= (static_cast<uint32_t>(fresh) >> (nbits - pos)) & mask;
-    }
-    return static_cast<uint16_t>(field >> (16 - nbits));
-}
-
 } // namespace
 
 bitstream::bitstream() {
@@ -85,16 +64,7 @@ void bitstream::unpackbits_crc(uint16_t* values, int32_t count, int16_t nbits, i
     const bool protect = crclevel >= level;
     for (int32_t i = 0; i < count; ++i) {
         values[i] = takefield(curword, bitpos, wordptr, wordlimit, nbits, mask);
-        if (!protect) continue;
-        // The CRC stream is a packed MSB-first copy of the protected fields in reading order.
-        const uint32_t aligned = (static_cast<uint32_t>(values[i]) << (16 - nbits)) & mask;
-        crcacc = static_cast<uint16_t>(crcacc | (aligned >> crcbitpos));
-        crcbitpos = static_cast<int16_t>(crcbitpos + nbits);
-        if (crcbitpos >= 16) {
-            *crcptr++ = crcacc;
-            crcbitpos = static_cast<int16_t>(crcbitpos - 16);
-            crcacc = static_cast<uint16_t>(aligned << (nbits - crcbitpos));
-        }
+        if (protect) collectcrc(values[i], nbits, mask);
     }
 }
 

@@ -36,6 +36,10 @@ class bitstream {
     // Widths outside 0..16 show "16 bit unpacking limit" and the call reads nothing.
     void unpackbits(uint16_t* values, int32_t count, int16_t nbits);
     void unpackbits_crc(uint16_t* values, int32_t count, int16_t nbits, int32_t level);
+    // One field of nbits (1..16) bits, exactly as unpackbits and unpackbits_crc read it;
+    // inline, for the decoders' bit-by-bit loops.
+    uint16_t readbits(int16_t nbits);
+    uint16_t readbits_crc(int16_t nbits, int32_t level);
     // Widths outside 0..16 show "16 bit packing limit" and the call writes nothing. With
     // inject on, one random_draw() is made per packed bit, flipped or not. errptr nullptr:
     // only the clean stream is written.
@@ -43,4 +47,52 @@ class bitstream {
     // Stores a partial packer word into both streams and starts a fresh word.
     void flushbits();
     uint16_t crc16(const uint16_t* words, uint32_t count) const;
+
+  private:
+    // Words at or beyond limit read as 0.
+    static uint16_t loadword(uint16_t*& next, const uint16_t* limit) {
+        if (limit != nullptr && next >= limit) return 0;
+        return *next++;
+    }
+    // The reader's step: the next nbits bits, right-aligned, with mask = bitmask[nbits].
+    // The reader runs one word ahead: a field that ends on a word boundary loads the
+    // following word at once, so `word` always holds the next unread bit. Takes the
+    // reader's members as arguments so that the field loops can keep them in registers.
+    static uint16_t takefield(uint16_t& word, int16_t& pos, uint16_t*& next, const uint16_t* limit,
+                              int16_t nbits, uint16_t mask) {
+        uint32_t field = (static_cast<uint32_t>(word) << pos) & mask;
+        pos = static_cast<int16_t>(pos + nbits);
+        if (pos >= 16) {
+            const uint16_t fresh = loadword(next, limit);
+            word = fresh;
+            pos = static_cast<int16_t>(pos - 16);
+            field |= (static_cast<uint32_t>(fresh) >> (nbits - pos)) & mask;
+        }
+        return static_cast<uint16_t>(field >> (16 - nbits));
+    }
+
+    // Appends a field of nbits bits to the CRC stream (a packed MSB-first copy of the
+    // protected fields in reading order).
+    void collectcrc(uint16_t value, int16_t nbits, uint16_t mask) {
+        const uint32_t aligned = (static_cast<uint32_t>(value) << (16 - nbits)) & mask;
+        crcacc = static_cast<uint16_t>(crcacc | (aligned >> crcbitpos));
+        crcbitpos = static_cast<int16_t>(crcbitpos + nbits);
+        if (crcbitpos >= 16) {
+            *crcptr++ = crcacc;
+            crcbitpos = static_cast<int16_t>(crcbitpos - 16);
+            crcacc = static_cast<uint16_t>(aligned << (nbits - crcbitpos));
+        }
+    }
+    static uint16_t fieldmask(int16_t nbits) { return static_cast<uint16_t>(0xFFFF0000u >> nbits); }
 };
+
+inline uint16_t bitstream::readbits(int16_t nbits) {
+    return takefield(curword, bitpos, wordptr, wordlimit, nbits, fieldmask(nbits));
+}
+
+inline uint16_t bitstream::readbits_crc(int16_t nbits, int32_t level) {
+    const uint16_t mask = fieldmask(nbits);
+    const uint16_t value = takefield(curword, bitpos, wordptr, wordlimit, nbits, mask);
+    if (crclevel >= level) collectcrc(value, nbits, mask);
+    return value;
+}

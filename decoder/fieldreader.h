@@ -17,11 +17,7 @@ inline uint32_t readfield(bitstream& reader, int32_t nbits, int32_t level = plai
     uint32_t value = 0;
     while (nbits > 0) {
         const int16_t piece = static_cast<int16_t>(nbits > 16 ? 16 : nbits);
-        uint16_t v = 0;
-        if (level == plainread)
-            reader.unpackbits(&v, 1, piece);
-        else
-            reader.unpackbits_crc(&v, 1, piece, level);
+        const uint16_t v = level == plainread ? reader.readbits(piece) : reader.readbits_crc(piece, level);
         value = static_cast<uint32_t>((uint64_t{value} << piece) | v);
         nbits -= piece;
     }

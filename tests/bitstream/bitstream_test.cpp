@@ -338,3 +338,44 @@ TEST(CrcStream, UnprotectedFieldLeavesTheCrcStateAlone) {
     EXPECT_EQ(bs.crcbitpos, 0);
     EXPECT_EQ(bs.crcptr, crcbuf);
 }
+
+TEST(BitReader, InlineReadsMatchTheFieldReaders) {
+    // Random widths 1..16 and levels, up to and past a word limit, read once through the
+    // array readers and once through the inline ones: values, reader and CRC state agree.
+    std::mt19937 gen(7);
+    std::vector<uint16_t> words(64);
+    for (uint16_t& w : words) w = static_cast<uint16_t>(gen());
+    for (int32_t crclevel = -1; crclevel <= 3; ++crclevel) {
+        bitstream a, b;
+        std::vector<uint16_t> crca(128, 0), crcb(128, 0);
+        for (bitstream* bs : {&a, &b}) {
+            bs->crclevel = crclevel;
+            startreading(*bs, words);
+            bs->wordlimit = words.data() + 40; // the last 24 words read as 0
+            bs->crcbitpos = 0;
+            bs->crcacc = 0;
+        }
+        a.crcptr = crca.data();
+        b.crcptr = crcb.data();
+        for (int i = 0; i < 120; ++i) {
+            const auto nbits = static_cast<int16_t>(1 + gen() % 16);
+            const auto level = static_cast<int32_t>(gen() % 5) - 1;
+            uint16_t expected = 0;
+            if (level < 0) {
+                a.unpackbits(&expected, 1, nbits);
+                ASSERT_EQ(b.readbits(nbits), expected) << i;
+            } else {
+                a.unpackbits_crc(&expected, 1, nbits, level);
+                ASSERT_EQ(b.readbits_crc(nbits, level), expected) << i;
+            }
+            ASSERT_EQ(a.bitpos, b.bitpos);
+            ASSERT_EQ(a.curword, b.curword);
+            ASSERT_EQ(a.wordptr, b.wordptr);
+            ASSERT_EQ(a.crcacc, b.crcacc);
+            ASSERT_EQ(a.crcbitpos, b.crcbitpos);
+        }
+        EXPECT_EQ(a.wordptr, words.data() + 40);
+        EXPECT_EQ(a.crcptr - crca.data(), b.crcptr - crcb.data());
+        EXPECT_EQ(crca, crcb);
+    }
+}
