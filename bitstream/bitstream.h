@@ -40,6 +40,23 @@ class bitstream {
     // inline, for the decoders' bit-by-bit loops.
     uint16_t readbits(int16_t nbits);
     uint16_t readbits_crc(int16_t nbits, int32_t level);
+
+    // The reader's position copied into a local, for a loop that reads plain bits one at a
+    // time: held in registers, it is not reloaded after every store the loop makes. Hand
+    // it back with endcursor before the reader is used again.
+    struct cursor {
+        uint16_t word;
+        int16_t pos;
+        uint16_t* next;
+        const uint16_t* limit;
+        uint16_t readbit() { return takefield(word, pos, next, limit, 1, 0x8000); }
+    };
+    cursor startcursor() const { return {curword, bitpos, wordptr, wordlimit}; }
+    void endcursor(const cursor& c) {
+        curword = c.word;
+        bitpos = c.pos;
+        wordptr = c.next;
+    }
     // Widths outside 0..16 show "16 bit packing limit" and the call writes nothing. With
     // inject on, one random_draw() is made per packed bit, flipped or not. errptr nullptr:
     // only the clean stream is written.

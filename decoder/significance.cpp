@@ -261,17 +261,24 @@ int32_t passdecoder::advance(int32_t p, int64_t count) const {
 }
 
 void passdecoder::refinementpass(int32_t count) {
+    // One bit for each of the first count significant coefficients while the budget lasts.
     // Refinement bits are never protected by the pass CRC.
-    for (int32_t k = 0; k < count && bits > 0; ++k) {
-        const uint32_t r = readfield(reader, 1);
-        --bits;
-        if (r != 0) {
-            int32_t& c = *ws.sigcoef[k];
-            c = c >= 0 ? (c | mask) : -((-c) | mask);
+    const int32_t n = std::clamp(count, 0, std::max(bits, 0));
+    bitstream::cursor in = reader.startcursor();
+    int32_t* const* coef = ws.sigcoef.data();
+    int32_t* lastplane = ws.sigbp.data();
+    int32_t* depth = ws.sigdepth.data();
+    const int32_t m = mask, plane = bp;
+    for (int32_t k = 0; k < n; ++k) {
+        if (in.readbit() != 0) {
+            int32_t& c = *coef[k];
+            c = c >= 0 ? (c | m) : -((-c) | m);
         }
-        ws.sigbp[k] = bp;
-        ++ws.sigdepth[k];
+        lastplane[k] = plane;
+        ++depth[k];
     }
+    reader.endcursor(in);
+    bits -= n;
 }
 
 void passdecoder::significancepass() {

@@ -74,6 +74,10 @@ class randomrun {
     randomrun(const randomrun&) = delete;
     randomrun& operator=(const randomrun&) = delete;
 
+    int draw() {
+        state = randomgenerator::onestep.apply(state);
+        return randomgenerator::valueof(state);
+    }
     // Two consecutive draws. The second state is computed from the first one's
     // predecessor by the two-step jump, so the two multiplications do not wait on
     // each other.

@@ -15,9 +15,18 @@ int32_t channelcount(const jzat& j) {
     return std::clamp<int32_t>(j.nchan, 1, 2);
 }
 
-// One draw: -1 when r/32767 <= 0.5, else +1; for the integers r that is r <= 16383.
-int32_t randomsign() {
-    return random_draw() <= 16383 ? -1 : 1;
+// One draw per sign: -1 when r/32767 <= 0.5, else +1; for the integers r that is
+// r <= 16383. Drawn in pairs, whose states do not wait on each other.
+void randomsigns(std::vector<int32_t>& signs, randomrun& draws) {
+    auto signof = [](int r) { return r <= 16383 ? -1 : 1; };
+    const size_t n = signs.size();
+    size_t i = 0;
+    for (; i + 1 < n; i += 2) {
+        const auto [first, second] = draws.drawpair();
+        signs[i] = signof(first);
+        signs[i + 1] = signof(second);
+    }
+    if (i < n) signs[i] = signof(draws.draw());
 }
 
 template <class T> void copyrow(const std::vector<T>& from, std::vector<T>& to) {
@@ -53,8 +62,9 @@ void jzatdec::decode_frame() {
         blockmode = LOST_FRAME;
 
     // shortlen + longlen draws in every frame, lost ones too, in this order.
-    for (int32_t& sign : concealshortsign) sign = randomsign();
-    for (int32_t& sign : conceallongsign) sign = randomsign();
+    randomrun draws;
+    randomsigns(concealshortsign, draws);
+    randomsigns(conceallongsign, draws);
 }
 
 void jzatdec::decodepayload(int32_t channels) {

@@ -81,3 +81,24 @@ TEST(PcmConversion, EqualsFloorAndClipAtEveryEdge) {
         EXPECT_EQ(out, reference(32768.0 * in + 0.0 + 0.5)) << v;
     }
 }
+
+TEST(PcmConversion, DitherOverManySamplesFollowsTheDrawOrder) {
+    // 150 samples at a stride of 2: the draws and the samples stay paired across the
+    // converter's internal chunks.
+    std::vector<double> in(150);
+    for (int i = 0; i < 150; i++) in[i] = std::sin(i * 0.37) * 0.8 + (i % 9 == 0 ? 2.0 : 0.0);
+    random_seed(777);
+    std::vector<int16_t> want(300, 5);
+    for (int i = 0; i < 150; i++) {
+        const int r1 = random_draw(), r2 = random_draw();
+        double s = std::floor(32768.0 * in[i] + (r2 / 32767.0 + r1 / 32767.0 - 1.0) + 0.5);
+        s = std::min(32767.0, std::max(-32768.0, s));
+        want[2 * i] = static_cast<int16_t>(s);
+    }
+    const uint32_t after = random_state();
+    random_seed(777);
+    std::vector<int16_t> got(300, 5);
+    pcmconvert(in.data(), got.data(), 150, 2, 1);
+    EXPECT_EQ(got, want);
+    EXPECT_EQ(random_state(), after);
+}
