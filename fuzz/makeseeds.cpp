@@ -113,7 +113,7 @@ int main(int argc, char** argv) {
         std::vector<std::string> cells;
         std::stringstream row(line);
         for (std::string cell; std::getline(row, cell, '\t');) cells.push_back(cell);
-        if (cells.size() < 3 || cells[0].rfind('v', 0) != 0) continue;
+        if (cells.size() < 3 || cells[0].rfind('s', 0) == 0) continue; // scale rows: same streams
         const settingpairs settings = parsesettings(cells.size() > 3 ? cells[3] : "");
         const std::vector<uint8_t> file = readfilebytes((vectors / cells[1]).string());
         std::vector<uint16_t> words(file.size() / 2);
