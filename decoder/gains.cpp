@@ -63,7 +63,7 @@ void zatdec::apply_weights() {
                 } else {
                     level = w * weightstep;
                 }
-                const double gain = bandgain(level);
+                const double gain = gains.lookup(level, bandgain);
                 for (int32_t i = q; i < end; ++i) row[i] = row[i] * gain;
             }
             q = end;

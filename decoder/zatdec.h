@@ -4,6 +4,7 @@
 #include <cstdint>
 
 #include "decoder/codec.h"
+#include "decoder/gaincache.h"
 
 class zatdec : public codec {
   public:
@@ -22,6 +23,7 @@ class zatdec : public codec {
     // Reconstruction.
     int32_t reconmode = 4;
     double recon0 = 0.4, recon1 = 0.45;
+    gaincache gains; // band gains of the levels seen so far
 
     // Results that outlive a call.
     int16_t lastblockmode = 0;
