@@ -7,6 +7,13 @@
 #include "drivers/random.h"
 
 void CTonvexDoc::inserterrors(uint16_t* words, int32_t n, int32_t enabled) {
+    if (enabled != 0 && errormodel == errormodel_independent && !(ber > 0.0) && n > 0) {
+        // At a rate of 0 no draw can flip a bit (1 - r/32767 is never below 0), but every
+        // word still costs its 16 draws: take them all in one jump.
+        random_skip(16 * static_cast<uint64_t>(n));
+        nbitsseen += 16 * static_cast<int64_t>(n);
+        return;
+    }
     for (int32_t w = 0; w < n; w++) {
         uint16_t word = words[w];
         uint16_t flips = 0;
