@@ -4,6 +4,7 @@
 
 #include "bitstream/bands.h"
 #include "bitstream/frameheader.h"
+#include "decoder/allocate.h"
 #include "synthesis/windows.h"
 
 namespace {

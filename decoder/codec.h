@@ -6,9 +6,6 @@
 // Scales: mdcti holds signed integer coefficients at full scale 2147483647; mdctbuf
 // holds the spectrum after the band gains (doubles, synthesis output nominally +-1.0).
 #include <cstdint>
-#include <new>
-#include <stdexcept>
-#include <string>
 #include <vector>
 
 #include "bitstream/bitstream.h"
@@ -94,39 +91,4 @@ class codec : public bitstream {
     // Fills table[0..length-1] with the window selected by windowshape (0 sine, else
     // Kaiser-Bessel-derived with kbdalpha): the rising half, then its mirror image.
     void makewindow(double* table, int32_t length) const;
-
-  protected:
-    // Sizes v to count zero elements. When that is impossible (no memory, or a count
-    // that no array can have) it shows "<caller>: <name> not allocated" and returns false.
-    template <class T>
-    static bool allocate(std::vector<T>& v, int64_t count, const char* caller, const char* name);
-    // A pointer array of nrow rows, then each row of rowlen zeros; a failing row shows
-    // "<caller>: <name>[i] not allocated", once per row.
-    template <class T>
-    static bool allocaterows(std::vector<std::vector<T>>& rows, int64_t nrow, int64_t rowlen,
-                             const char* caller, const char* name);
 };
-
-template <class T>
-bool codec::allocate(std::vector<T>& v, int64_t count, const char* caller, const char* name) {
-    try {
-        if (count < 0) throw std::length_error("negative array length");
-        v.assign(static_cast<size_t>(count), T{});
-        return true;
-    } catch (const std::bad_alloc&) {
-    } catch (const std::length_error&) {
-    }
-    v.clear();
-    showmessage(std::string(caller) + ": " + name + " not allocated");
-    return false;
-}
-
-template <class T>
-bool codec::allocaterows(std::vector<std::vector<T>>& rows, int64_t nrow, int64_t rowlen, const char* caller,
-                         const char* name) {
-    if (!allocate(rows, nrow, caller, name)) return false;
-    const std::string rowname = std::string(name) + "[i]";
-    bool ok = true;
-    for (auto& row : rows) ok = allocate(row, rowlen, caller, rowname.c_str()) && ok;
-    return ok;
-}

@@ -1,5 +1,7 @@
 #include "decoder/zatdec.h"
 
+#include "decoder/allocate.h"
+
 namespace {
 constexpr const char* caller = "arrayalloc_zatdec()";
 }

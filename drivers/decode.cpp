@@ -179,13 +179,8 @@ void decoderset::decodejoint(bool lost, int64_t frameno) {
         handover_channel_frame(doc, decoder, true);
         decoder.outbuf = doc.pcm_buf.get();
         decoder.srindex = srindex;
-        decoder.blockmode = joint.blockmode;
         decoder.nbandcoded = h.codedbands;
-        decoder.signmode = doc.jointcoding;
-        decoder.crcerror = joint.crcerror;
-        decoder.crcerrorpos = joint.crcerrorpos;
-        decoder.conceallongsign = joint.conceallongsign.data();
-        decoder.concealshortsign = joint.concealshortsign.data();
+        joint.handover(decoder);
         std::fill_n(doc.pcm_buf.get(), doc.framelen, 0.0);
         decoder.output_frame();
         countconcealed(decoder.blockmode >= LOST_FRAME, c, frameno, counted);
