@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <tuple>
 
 #include "drivers/random.h"
 
@@ -25,14 +24,14 @@ void pcmconvert(const double* in, int16_t* out, int32_t n, int32_t stride, int32
     // The dither of a chunk of samples is drawn first and then divided in one loop, which
     // the compiler runs two quotients at a time (each rounded as alone).
     constexpr int32_t chunk = 64;
-    int32_t r1[chunk], r2[chunk];
+    int r[2 * chunk];
     double d[chunk];
     randomrun draws;
     for (int32_t start = 0; start < n; start += chunk) {
         const int32_t m = std::min(chunk, n - start);
         if (dither != 0) {
-            for (int32_t k = 0; k < m; k++) std::tie(r1[k], r2[k]) = draws.drawpair();
-            for (int32_t k = 0; k < m; k++) d[k] = r2[k] / 32767.0 + r1[k] / 32767.0 - 1.0;
+            draws.fill(r, 2 * m); // r1 then r2 of each sample
+            for (int32_t k = 0; k < m; k++) d[k] = r[2 * k + 1] / 32767.0 + r[2 * k] / 32767.0 - 1.0;
         } else {
             std::fill_n(d, m, 0.0);
         }

@@ -9,7 +9,6 @@
 // The draw is inline because the dither and the bit-error injection draw per sample and
 // per bit; the state itself belongs to the functions below and nothing else touches it.
 #include <cstdint>
-#include <utility>
 
 inline constexpr int random_max = 32767;
 
@@ -78,14 +77,22 @@ class randomrun {
         state = randomgenerator::onestep.apply(state);
         return randomgenerator::valueof(state);
     }
-    // Two consecutive draws. The second state is computed from the first one's
-    // predecessor by the two-step jump, so the two multiplications do not wait on
-    // each other.
-    std::pair<int, int> drawpair() {
-        constexpr randomgenerator::jump twosteps = randomgenerator::jumpof(2);
-        const std::uint32_t first = randomgenerator::onestep.apply(state);
-        state = twosteps.apply(state);
-        return {randomgenerator::valueof(first), randomgenerator::valueof(state)};
+    // The next n draws into values[0..n-1]. Four at a time, each of the four states
+    // computed from the same predecessor by its own jump, so that the multiplications do
+    // not wait on each other.
+    void fill(int* values, std::int32_t n) {
+        using randomgenerator::jumpof;
+        using randomgenerator::valueof;
+        constexpr randomgenerator::jump one = jumpof(1), two = jumpof(2), three = jumpof(3), four = jumpof(4);
+        std::int32_t i = 0;
+        for (; i + 4 <= n; i += 4) {
+            values[i] = valueof(one.apply(state));
+            values[i + 1] = valueof(two.apply(state));
+            values[i + 2] = valueof(three.apply(state));
+            state = four.apply(state);
+            values[i + 3] = valueof(state);
+        }
+        for (; i < n; i++) values[i] = draw();
     }
 
   private:

@@ -16,17 +16,10 @@ int32_t channelcount(const jzat& j) {
 }
 
 // One draw per sign: -1 when r/32767 <= 0.5, else +1; for the integers r that is
-// r <= 16383. Drawn in pairs, whose states do not wait on each other.
+// r <= 16383.
 void randomsigns(std::vector<int32_t>& signs, randomrun& draws) {
-    auto signof = [](int r) { return r <= 16383 ? -1 : 1; };
-    const size_t n = signs.size();
-    size_t i = 0;
-    for (; i + 1 < n; i += 2) {
-        const auto [first, second] = draws.drawpair();
-        signs[i] = signof(first);
-        signs[i + 1] = signof(second);
-    }
-    if (i < n) signs[i] = signof(draws.draw());
+    draws.fill(signs.data(), static_cast<int32_t>(signs.size()));
+    for (int32_t& sign : signs) sign = sign <= 16383 ? -1 : 1;
 }
 
 template <class T> void copyrow(const std::vector<T>& from, std::vector<T>& to) {
