@@ -37,19 +37,32 @@ scanlayout makescanlayout(int32_t nchan, int32_t chaninterleave, int32_t nblk, i
 }
 
 coefplace locate(const scanlayout& layout, int32_t i) {
+    // Positions are never negative, so halving and powers of two are shifts and masks;
+    // the common layouts (one or two channels, one long block, eight short blocks) take
+    // no division.
     coefplace at;
     int32_t r; // position within the channel's own scan
-    if (layout.chaninterleave == 0) {
+    if (layout.nchan == 1) {
+        r = i;
+    } else if (layout.chaninterleave == 0) {
         const int32_t perchannel = layout.nblk * layout.ncoef;
         at.ch = i / perchannel;
         r = i - at.ch * perchannel;
+    } else if (layout.nchan == 2) {
+        at.ch = i & 1;
+        r = i >> 1;
     } else {
         at.ch = i % layout.nchan;
         r = i / layout.nchan;
     }
     if (layout.scan == 1) {
-        at.block = r % layout.nblk;
-        at.coef = r / layout.nblk;
+        if (std::has_single_bit(static_cast<uint32_t>(layout.nblk))) {
+            at.block = r & (layout.nblk - 1);
+            at.coef = r >> std::countr_zero(static_cast<uint32_t>(layout.nblk));
+        } else {
+            at.block = r % layout.nblk;
+            at.coef = r / layout.nblk;
+        }
     } else if (layout.scan == 2) {
         // Group [g, e) holds positions g*ncoef .. e*ncoef-1, coefficient by coefficient.
         const int32_t t = r / layout.ncoef;
@@ -58,6 +71,8 @@ coefplace locate(const scanlayout& layout, int32_t i) {
         const int32_t offset = r - g * layout.ncoef;
         at.coef = offset / width;
         at.block = g + offset % width;
+    } else if (layout.nblk == 1) {
+        at.coef = r; // within the one block
     } else {
         at.block = r / layout.ncoef;
         at.coef = r % layout.ncoef;
@@ -158,7 +173,16 @@ class passdecoder {
     }
     // The position reached by stepping count times to the next open position after p
     // (total when the list runs out first).
-    int32_t advance(int32_t p, int64_t count) const;
+    int32_t advance(int32_t p, int64_t count) const {
+        // Most steps go to the next open position in the same word.
+        if (count == 1 && p >= -1 && p + 1 < total) {
+            const int32_t q = p + 1;
+            const uint64_t after = ws.open[q >> 6] & (~uint64_t{0} << (q & 63));
+            if (after != 0) return (q & ~63) + std::countr_zero(after);
+        }
+        return advancefar(p, count);
+    }
+    int32_t advancefar(int32_t p, int64_t count) const;
     void close(int32_t p) { ws.open[p >> 6] &= ~(uint64_t{1} << (p & 63)); }
     void refinementpass(int32_t count);
     void significancepass();
@@ -189,15 +213,19 @@ void passdecoder::prepare() {
     // Band of every coefficient index, from the running sums of the band sizes.
     ensuresize(ws.coefband, static_cast<size_t>(layout.ncoef));
     ensuresize(ws.bandstart, static_cast<size_t>(nband) + 1);
-    int32_t band = 0, start = 0;
+    int32_t start = 0;
     for (int32_t j = 0; j < nband; ++j) {
         ws.bandstart[j] = start;
         start += std::max(s.args.bandsizes[j], 0);
     }
     ws.bandstart[nband] = start;
-    for (int32_t c = 0; c < layout.ncoef; ++c) {
-        while (band + 1 < nband && c >= ws.bandstart[band + 1]) ++band;
-        ws.coefband[c] = band;
+    // Each coefficient's band is the last band starting at or before it (band 0 without
+    // bands): coefficients past the coded bands count to the last one.
+    std::fill_n(ws.coefband.begin(), layout.ncoef, 0);
+    for (int32_t j = 0; j < nband; ++j) {
+        const int32_t from = std::min(ws.bandstart[j], layout.ncoef);
+        const int32_t to = j + 1 < nband ? std::min(ws.bandstart[j + 1], layout.ncoef) : layout.ncoef;
+        std::fill(ws.coefband.begin() + from, ws.coefband.begin() + to, j);
     }
     ws.pending.clear();
 }
@@ -234,7 +262,7 @@ passresult passdecoder::run() {
     return result;
 }
 
-int32_t passdecoder::advance(int32_t p, int64_t count) const {
+int32_t passdecoder::advancefar(int32_t p, int64_t count) const {
     if (count <= 0 || p >= total) return p;
     const int32_t nwords = (total + 63) / 64;
     int32_t w = (p + 1) >> 6;
