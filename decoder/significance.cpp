@@ -117,6 +117,31 @@ workspace& sharedworkspace() {
     return ws;
 }
 
+// Byte i of the result holds the number of set bits in bytes 0..i of x, so the top byte
+// is the count of the whole word. Plain arithmetic, for every x86-64 (whose baseline has
+// no population-count instruction, where a library call per word would cost more).
+uint64_t runningbytecounts(uint64_t x) {
+    x = x - ((x >> 1) & 0x5555555555555555ull);
+    x = (x & 0x3333333333333333ull) + ((x >> 2) & 0x3333333333333333ull);
+    x = (x + (x >> 4)) & 0x0F0F0F0F0F0F0F0Full;
+    return x * 0x0101010101010101ull;
+}
+
+// The position of the count-th set bit of x (1 <= count <= its set bits), from the
+// running byte counts of x: the byte that reaches count, then at most 8 bits within it.
+int32_t selectbit(uint64_t x, uint64_t sums, int32_t count) {
+    int32_t byte = 0;
+    int32_t below = 0; // set bits in the bytes below
+    for (;; ++byte) {
+        const auto reached = static_cast<int32_t>((sums >> (8 * byte)) & 0xFF);
+        if (reached >= count) break;
+        below = reached;
+    }
+    uint64_t bits = (x >> (8 * byte)) & 0xFF;
+    for (int32_t k = count - below; k > 1; --k) bits &= bits - 1;
+    return 8 * byte + std::countr_zero(bits);
+}
+
 template <class T> void ensuresize(std::vector<T>& v, size_t n) {
     if (v.size() < n) v.resize(n);
 }
@@ -269,11 +294,13 @@ int32_t passdecoder::advancefar(int32_t p, int64_t count) const {
     if (w >= nwords) return total;
     uint64_t bits = ws.open[w] & (~uint64_t{0} << ((p + 1) & 63)); // open positions after p
     // Short steps (the next open position, short zero runs) hop from bit to bit; long
-    // runs skip whole words by their population count.
+    // runs skip whole words by their counts and search the word holding the target byte
+    // by byte.
     constexpr int64_t hoplimit = 8;
     while (count > hoplimit) {
-        const int32_t n = std::popcount(bits);
-        if (n >= count) break;
+        const uint64_t sums = runningbytecounts(bits);
+        const auto n = static_cast<int64_t>(sums >> 56);
+        if (n >= count) return (w << 6) + selectbit(bits, sums, static_cast<int32_t>(count));
         count -= n;
         if (++w >= nwords) return total;
         bits = ws.open[w];
