@@ -325,10 +325,14 @@ void passdecoder::refinementpass(int32_t count) {
     int32_t* depth = ws.sigdepth.data();
     const int32_t m = mask, plane = bp;
     for (int32_t k = 0; k < n; ++k) {
-        if (in.readbit() != 0) {
-            int32_t& c = *coef[k];
-            c = c >= 0 ? (c | m) : -((-c) | m);
-        }
+        // The bit is ORed into the magnitude. Without branches: the bits and the signs
+        // are as good as random, so branches on them would mostly be mispredicted.
+        // (A coefficient is never -2^31: its magnitude has at most 31 bits.)
+        const int32_t bit = in.readbit() != 0 ? m : 0;
+        int32_t& c = *coef[k];
+        const int32_t sign = c < 0 ? -1 : 0;
+        const int32_t magnitude = ((c ^ sign) - sign) | bit;
+        c = (magnitude ^ sign) - sign;
         lastplane[k] = plane;
         ++depth[k];
     }
