@@ -499,12 +499,18 @@ void passdecoder::checkcrc() {
 
 void passdecoder::reconstruct() {
     // Coefficients whose last bit came from plane b >= 1 move away from zero by an offset
-    // within the interval the missing planes leave open.
+    // within the interval the missing planes leave open. The offsets that depend only on
+    // the plane are rounded once per plane (planes go up to 30).
+    std::array<int32_t, 31> first{}, second{}; // depth 0 with recon0, depth 1 with recon1
+    for (int32_t b = 1; b <= 30; ++b) {
+        const double full = static_cast<double>(int64_t{1} << b);
+        first[b] = roundoffset(full * s.recon0);
+        second[b] = roundoffset(full * s.recon1);
+    }
     for (int32_t k = 0; k < nsig; ++k) {
         const int32_t b = ws.sigbp[k];
         if (b < 1) continue;
         const int32_t half = 1 << (b - 1);
-        const double full = static_cast<double>(int64_t{1} << b);
         const int32_t depth = ws.sigdepth[k];
         int32_t o = 0;
         switch (s.reconmode) {
@@ -512,19 +518,21 @@ void passdecoder::reconstruct() {
             o = half;
             break;
         case 2:
-            o = depth == 0 ? roundoffset(full * s.recon0) : half;
+            o = depth == 0 ? first[b] : half;
             break;
         case 3:
-            o = depth == 0 ? roundoffset(full * (0.44 - 0.0036 * ws.sigband[k])) : half;
+            o = depth == 0
+                    ? roundoffset(static_cast<double>(int64_t{1} << b) * (0.44 - 0.0036 * ws.sigband[k]))
+                    : half;
             break;
         case 4:
-            o = depth == 0 ? roundoffset(full * s.recon0) : depth == 1 ? roundoffset(full * s.recon1) : half;
+            o = depth == 0 ? first[b] : depth == 1 ? second[b] : half;
             break;
         default:
             break;
         }
         int32_t& c = *ws.sigcoef[k];
-        const int64_t moved = c >= 0 ? int64_t{c} + o : int64_t{c} - o;
+        const int64_t moved = int64_t{c} + (c >= 0 ? o : -o);
         c = static_cast<int32_t>(std::clamp<int64_t>(moved, -2147483647, 2147483647));
     }
 }
