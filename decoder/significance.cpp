@@ -341,7 +341,9 @@ void passdecoder::refinementpass(int32_t count) {
 }
 
 void passdecoder::significancepass() {
-    int32_t k = s.args.runparam; // adaptive run parameter of run mode 2, fresh in every pass
+    // The settings as locals: the loop's stores could otherwise make them reload each time.
+    const int32_t runmode = s.args.runmode, runparam = s.args.runparam, minparam = s.runparammin;
+    int32_t k = runparam; // adaptive run parameter of run mode 2, fresh in every pass
     // Channel after channel: channel 1 starts with a fresh run parameter at the first
     // iteration that begins in its half (a run may already have jumped past the boundary).
     const int32_t restartat = layout.chaninterleave == 0 ? total / layout.nchan : INT32_MAX;
@@ -350,7 +352,7 @@ void passdecoder::significancepass() {
     int32_t p = advance(-1, 1);
     while (p < total && bits > 0) {
         if (!restarted && p >= restartat) {
-            k = s.args.runparam;
+            k = runparam;
             restarted = true;
         }
         uint32_t c;
@@ -358,9 +360,9 @@ void passdecoder::significancepass() {
             c = read(1, levelzerorun);
             --bits;
             if (c == 0) {
-                if (s.args.runmode == 1) {
-                    p = advance(p, runsteps(s.args.runparam));
-                } else if (s.args.runmode == 2) {
+                if (runmode == 1) {
+                    p = advance(p, runsteps(runparam));
+                } else if (runmode == 2) {
                     p = advance(p, runsteps(k));
                     k += k < INT32_MAX ? 1 : 0;
                 } else {
@@ -370,15 +372,15 @@ void passdecoder::significancepass() {
         } while (c == 0 && p < total && bits > 0);
 
         if (c == 1 && bits > 0) {
-            if (s.args.runmode == 1 || s.args.runmode == 2) {
-                const int32_t width = std::max(s.args.runmode == 1 ? s.args.runparam : k, 0);
+            if (runmode == 1 || runmode == 2) {
+                const int32_t width = std::max(runmode == 1 ? runparam : k, 0);
                 if (bits < width) {
                     bits = 0;
                 } else {
                     const uint32_t r = read(width, levelremainder);
                     bits -= width;
                     p = advance(p, r);
-                    if (s.args.runmode == 2 && k > s.runparammin) --k;
+                    if (runmode == 2 && k > minparam) --k;
                 }
             }
             if (p >= total) {
