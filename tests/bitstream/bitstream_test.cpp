@@ -379,3 +379,20 @@ TEST(BitReader, InlineReadsMatchTheFieldReaders) {
         EXPECT_EQ(crca, crcb);
     }
 }
+
+TEST(BitReader, CursorReadsBitsAsTheReaderDoes) {
+    std::vector<uint16_t> words = {0xA5C3, 0x0F0F, 0xFFFF, 0x1234};
+    bitstream a, b;
+    for (bitstream* bs : {&a, &b}) {
+        startreading(*bs, words);
+        bs->wordlimit = words.data() + 3; // the last word reads as 0
+        bs->readbits(5);                  // start inside a word
+    }
+    bitstream::cursor in = b.startcursor();
+    for (int i = 0; i < 60; ++i) ASSERT_EQ(in.readbit(), a.readbits(1)) << i;
+    b.endcursor(in);
+    EXPECT_EQ(b.bitpos, a.bitpos);
+    EXPECT_EQ(b.curword, a.curword);
+    EXPECT_EQ(b.wordptr, a.wordptr);
+    EXPECT_EQ(b.readbits(7), a.readbits(7));
+}
