@@ -484,6 +484,12 @@ void passdecoder::checkcrc() {
         bits -= crcwordbits;
         failed = crc != received;
     }
+#ifdef TONVEX_FUZZ_ACCEPT_CRC
+    // Fuzzing builds take every pass as intact, so that mutated inputs reach the planes
+    // behind it.
+    received = crc;
+    failed = false;
+#endif
     if (failed) {
         result.crcerror = 1;
         result.crcerrorpos = s.topbitplane - bp;
