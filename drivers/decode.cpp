@@ -8,6 +8,7 @@
 // first, then channel by channel the channel decoder's draws and that channel's dither.
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <vector>
 
 #include "app/CTonvexDoc.h"
@@ -212,11 +213,15 @@ void CTonvexDoc::decodeZAT() {
         showmessage("input and output are the same file");
         return;
     }
+    // Declared before the file so that it outlives the close: a stdio buffer of many
+    // frames turns one write call per frame into one per 64 frames.
+    std::vector<char> outputbuffer(256 * 1024);
     filehandle output = openfile(wavpath, "wb");
     if (!output) {
         showmessage("cannot create output file");
         return;
     }
+    std::setvbuf(output.get(), outputbuffer.data(), _IOFBF, outputbuffer.size());
     if (writewavheader(output.get(), 0, 0, 0, 16) != 0) {
         showmessage("output file header write");
         return;
