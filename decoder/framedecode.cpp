@@ -2,7 +2,7 @@
 // spectrum and gains, then the synthesis (which conceals a frame of block mode 4).
 #include <algorithm>
 
-#include "decoder/framespectrum.h"
+#include "decoder/codedframe.h"
 #include "decoder/payload.h"
 #include "decoder/zatdec.h"
 

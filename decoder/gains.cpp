@@ -4,7 +4,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "decoder/framespectrum.h"
+#include "decoder/codedframe.h"
 #include "decoder/weightcode.h"
 #include "decoder/zatdec.h"
 

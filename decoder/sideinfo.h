@@ -4,7 +4,7 @@
 // The single-channel decoder reads it into itself, the joint decoder into channel 0.
 #include <cstdint>
 
-#include "decoder/framespectrum.h"
+#include "decoder/codedframe.h"
 #include "decoder/weightcode.h"
 #include "decoder/zatdec.h"
 

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "decoder/framespectrum.h"
+#include "decoder/codedframe.h"
 #include "decoder/payload.h"
 #include "decoder/sideinfo.h"
 #include "drivers/random.h"

@@ -1,4 +1,4 @@
-#include "decoder/framespectrum.h"
+#include "decoder/codedframe.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 // interleaved bit-plane stream, written into the channel decoders.
 #include <algorithm>
 
-#include "decoder/framespectrum.h"
+#include "decoder/codedframe.h"
 #include "joint/jzat.h"
 
 namespace {
