@@ -6,13 +6,10 @@
 
 #include "bitstream/frameheader.h"
 #include "drivers/random.h"
+#include "tests/scratchdir.h"
 
 void drivertest::SetUp() {
-    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-    dir = std::filesystem::temp_directory_path() / "tonvex_drivers" /
-          (std::string(info->test_suite_name()) + "." + info->name());
-    std::filesystem::remove_all(dir);
-    std::filesystem::create_directories(dir);
+    dir = freshtestdir("tonvex_drivers");
     previouswindow = setmainframewindow(&window);
     previoushandler = setmessagehandler([this](const std::string& text) { messages.push_back(text); });
     random_seed(1);

@@ -10,6 +10,7 @@
 
 #include "drivers/random.h"
 #include "encoder/encodefile.h"
+#include "tests/scratchdir.h"
 
 namespace {
 constexpr double pi = std::numbers::pi;
@@ -113,13 +114,7 @@ std::vector<uint16_t> readwords(const std::string& file) {
 }
 
 void encodertest::SetUp() {
-    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-    std::string name = std::string(info->test_suite_name()) + "." + info->name();
-    for (char& c : name)
-        if (c == '/') c = '_';
-    dir = std::filesystem::temp_directory_path() / "tonvex_encoder" / name;
-    std::filesystem::remove_all(dir);
-    std::filesystem::create_directories(dir);
+    dir = freshtestdir("tonvex_encoder");
     previouswindow = setmainframewindow(&window);
     previoushandler = setmessagehandler([this](const std::string& text) { messages.push_back(text); });
     random_seed(1);
