@@ -1,14 +1,12 @@
 #include "app/CTonvexDoc.h"
 
 #include <filesystem>
-#include <new>
 
-#include "base/message.h"
+#include "app/framewindow.h"
+#include "app/messagebox.h"
 
 CTonvexDoc::CTonvexDoc() {
-    // The numeric settings hold their initial values from their declarations; the sample
-    // buffers are sized from framelen as it stands now.
-    allocNFRAMEarrays();
+    hooks.messages = messagesink(::showmessage);
     basename = "test";
     directory = "wav";
     bitstreamname = basename + ".ztb";
@@ -22,17 +20,33 @@ CTonvexDoc::CTonvexDoc() {
     inforows[4] = {1, "bit error rate", 0.0, ""};
 }
 
-CTonvexDoc::~CTonvexDoc() {
-    pcm_buf.reset();
-    pcmfilebuf.reset();
+void CTonvexDoc::decodeZAT() {
+    run(&streamjob::decodeZAT);
 }
 
-void CTonvexDoc::allocNFRAMEarrays() {
-    const size_t n = framelen > 0 ? static_cast<size_t>(framelen) : 0;
-    pcm_buf.reset(new (std::nothrow) double[2 * n]());
-    if (!pcm_buf) showmessage("allocNFRAMEarrays(): pcm_buf not allocated");
-    pcmfilebuf.reset(new (std::nothrow) int16_t[4 * n]());
-    if (!pcmfilebuf) showmessage("allocNFRAMEarrays(): pcmfilebuf not allocated");
+void CTonvexDoc::scaleZAT() {
+    run(&streamjob::scaleZAT);
+}
+
+void CTonvexDoc::run(void (streamjob::*operation)()) {
+    stats = {};
+    framewindow* window = mainframewindow();
+    if (!window) {
+        ::showmessage("pointer error: decodeZAT");
+        return;
+    }
+    hooks.progress = [window](int32_t percent) { window->windowinitL(percent); };
+    hooks.status = [this, window](const std::string& text) {
+        statustext = text;
+        window->windowinitL(0);
+    };
+    hooks.finished = [this, window](const runsummary& summary) {
+        statustext = summary.statustext;
+        window->windowinitL(0);
+        for (int row = 0; row < 5; row++) inforows[row] = summary.rows[row];
+        window->windowinfoL();
+    };
+    (this->*operation)();
 }
 
 void CTonvexDoc::updatepaths() {

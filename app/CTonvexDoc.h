@@ -1,167 +1,37 @@
 #pragma once
-// The one document of the application: the user's settings, the codec configuration the
-// drivers hand to the decoders, the contents of the information panel, and the frame and
-// sample buffers of the two operations (decodeZAT, scaleZAT). Toolkit-free: the window,
-// the command line and the tests all drive the same object.
-#include <cstdint>
-#include <cstdio>
-#include <functional>
-#include <memory>
+// The one document of the application: the user's settings (those of the engine's
+// stream job, which it is), the names of the files, and the contents of the information
+// panel. Toolkit-free: the window, the command line and the tests all drive the same
+// object. Its two operations run the engine on its settings and draw through the main
+// frame window.
 #include <string>
 
-#include "engine/errors/bursthistogram.h"
-#include "engine/errors/errorchannel.h"
+#include "engine/streamjob.h"
 
-// One row of the results panel. kind: 0 fixed-point number, 1 exponent form, 4 blank.
-struct inforow {
-    int32_t kind = 4;
-    std::string label;
-    double value = 0.0;
-    std::string unit;
-};
-
-// What happened to the frames of the last operation, beyond what the panel shows.
-struct drivestats {
-    int64_t frameshandled = 0;   // good, lost and skipped frames (scaler: frames read)
-    int64_t frameswritten = 0;   // frames that reached the output file
-    int64_t frameslost = 0;      // damaged headers plus frames skipped by the index
-    int64_t framesskipped = 0;   // lost without reading, from the gap in frame indices
-    int64_t damagedheaders = 0;  // headers that failed the CRC or announced no valid length
-    int64_t resyncs[4] = {};     // by the way the next header was found: 0 none, 1 damaged
-                                 // length, 2 last good length, 3 sliding
-    int64_t wordsskipped = 0;    // words passed over from damaged headers to the next header
-    int64_t framesconcealed = 0; // frames whose output is a concealment substitute
-    int64_t passcrcfailures = 0; // decoder runs (channel or joint) with a failed CRC word
-    int64_t frameserased = 0;    // frames the error model handed to the decoders as lost
-    bursthistogram bursts;       // runs of flipped bits (bit models) or erased frames
-    bool completed = false;      // the operation ran to its end without a failure message
-};
-
-// One event of a run, for a front end that traces where errors struck.
-struct driveevent {
-    enum kinds { damagedheader, resync, skippedframe, passcrcfailed, concealedframe, erasedframe };
-    kinds kind = damagedheader;
-    int64_t frame = 0;         // number of the frame in the output sequence (0 = first)
-    int32_t way = 0;           // resync: 1 damaged length, 2 last good length, 3 sliding, 0 none
-    int64_t words = 0;         // resync: words from the damaged header to the next one found
-    int32_t channel = -1;      // passcrcfailed, concealedframe: channel, -1 for the joint decoder
-    int32_t crcerrorpos = 100; // passcrcfailed: bit-plane of the failed pass
-};
-
-inline constexpr int framebufwords = 1022; // longest frame 511 words, plus the look-ahead
-
-class CTonvexDoc {
+class CTonvexDoc : public streamjob {
   public:
     CTonvexDoc();
-    ~CTonvexDoc();
-    CTonvexDoc(const CTonvexDoc&) = delete;
-    CTonvexDoc& operator=(const CTonvexDoc&) = delete;
 
     inforow inforows[5];
-    double ber = 0.0;
-    double scaledbitrate = 80.0;
-    double concealatten = 1.5;
-    double noisestart = 0.5;
-    double shorterbbase = 80.0;
-    double longerbbase = 45.0;
-    double fs_khz = 48.0;
-    double recon0 = 0.4;
-    double recon1 = 0.45;
-    double weightstep = 3.0;
-    int32_t crclevel = 0;
-    int32_t scanmode = 1;
-    int32_t initblockmode = 2;
-    int32_t chaninterleave = 1;
-    int32_t fillthreshold = 4;
-    int32_t concealatten_on = 1;
-    int32_t concealmethod = 1;
-    int32_t signrandom_on = 1;
-    int32_t signstored_on = 1;
-    int32_t errorsenabled = 1;
-    int32_t wstepmode = 0;
-    int32_t wsignmode = 0;
-    int32_t wpredmode = 1;
-    int32_t shortbandtype = 1;
-    int32_t longbandtype = 1;
-    int32_t outputbitratemode = 0;
-    int32_t runmode = 2;
-    int32_t synctolerance = 1;
-    int32_t shortlen = 128; // the stream-derived values hold those of a 48 kHz stream until
-    int32_t longlen = 1024; // the first operation replaces them
-    int32_t nband1 = 32;
-    int32_t nband2 = 32;
-    int32_t nblock = 8;
-    int32_t framelen = 1024;
-    int32_t midpoint = 576; // framelen/2 + shortlen/2, handed to arrayalloc_zatdec
-    int32_t wparamshort = 2;
-    int32_t wparamlong = 1;
-    int32_t runparam = 1;
-    int32_t refinefirst = 0;
-    int32_t scfresmode = 2;
-    int32_t jointcoding = 1;
-    int32_t crcon = 1;
-    int32_t weightmode = 2;
-    int32_t weightshare = 1;
-    int32_t weighton = 1;
-    int32_t reconmode = 4;
-    int16_t srindex = 7;
-    int16_t weightbits = 4;
-    int16_t weightrefbits = 6;
     std::string directory;
     std::string basename;
-    std::string bitstreampath;
     std::string bitstreamname;
     std::string statustext;
-    std::string scaledpath;
     std::string scaledname;
-    std::string wavpath;
     std::string wavname;
-    // Doubles at full scale 1.0: one channel of one frame as the synthesis leaves it.
-    std::unique_ptr<double[]> pcm_buf;
-    int32_t dither = 1;
-    // Interleaved 16-bit samples of one frame, channel 0 first.
-    std::unique_ptr<int16_t[]> pcmfilebuf;
-    uint16_t framebuf[framebufwords] = {};
-    uint16_t errframebuf[framebufwords] = {};
-    int64_t nbiterrors = 0; // 64-bit: a long file at a high error rate passes 2^31 bits
-    int64_t nbitsseen = 0;
-    // The error model of a decode (drivers/errorchannel.h): 0 independent bit errors at
-    // ber, 1 two-state bit errors, 2 frame erasures at fer, 3 the pattern file.
-    int32_t errormodel = 0;
-    double gamma = 0.0; // burstiness of the two-state channels: 0 independent, towards 1 long bursts
-    double fer = 0.0;   // frame erasure rate
-    std::string patternpath;
-    errorchannel errors;
 
-    // Counts and trace of the last operation (see drivestats, driveevent).
-    drivestats stats;
-    std::function<void(const driveevent&)> onevent;
-    // Largest PCM data size a WAV file can announce: its size fields hold 32 bits and the
-    // RIFF size adds 36. Lowered only by tests.
-    uint64_t wavdatalimit = 0xFFFFFFFFull - 36;
-
-    // The two operations (drivers/decode.cpp, drivers/scale.cpp).
+    // The engine's decodeZAT and scaleZAT with the main frame window drawing progress and
+    // results and the message box showing failures.
     void decodeZAT();
     void scaleZAT();
 
-    // Flips bits of n words by the error model and counts 16 inspected bits per word in
-    // any case. errormodel 0: each bit with probability ber, 16 draws per word when
-    // enabled, bit 0 first.
-    void inserterrors(uint16_t* words, int32_t n, int32_t enabled);
-    // Whether the frame just read goes to the decoders as lost (errormodel 2, or 3 with a
-    // frame pattern); counts and reports it as frame frameno.
-    bool eraseframe(int64_t frameno);
-    // Frame length in words that kbps allows, clamped to 8..511.
-    int16_t scaledframelen(double kbps) const;
-    // The 44-byte WAV header at the file's position; 0 on success, 1 on a short write.
-    int writewavheader(std::FILE* file, int16_t nch, int64_t samples, int32_t rate, int16_t bits) const;
-    void allocNFRAMEarrays();
     // Rebuilds bitstreampath, scaledpath and wavpath from directory and the three names.
     void updatepaths();
 
-    void emit(const driveevent& event) const {
-        if (onevent) onevent(event);
-    }
+  private:
+    // Runs one engine operation with hooks to the window; "pointer error: decodeZAT"
+    // without one.
+    void run(void (streamjob::*operation)());
 };
 
 // directory joined to name with the platform's separator; an empty directory is the

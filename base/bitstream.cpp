@@ -1,8 +1,5 @@
 #include "base/bitstream.h"
 
-#include "base/message.h"
-#include "base/random.h"
-
 namespace {
 
 bool validwidth(int16_t nbits) {
@@ -10,8 +7,8 @@ bool validwidth(int16_t nbits) {
 }
 
 // Out of line so that the field loops keep a light prologue.
-[[gnu::cold, gnu::noinline]] void widthfault(const char* text) {
-    showmessage(text);
+[[gnu::cold, gnu::noinline]] void widthfault(const messagesink& messages, const char* text) {
+    messages(text);
 }
 
 } // namespace
@@ -32,8 +29,6 @@ void bitstream::makecrctable() {
 void bitstream::resetbits() {
     bitpos = 0;
     wordptr = wordbuf;
-    errptr = errbuf;
-    biterrors = 0;
 }
 
 void bitstream::primereader() {
@@ -42,7 +37,7 @@ void bitstream::primereader() {
 
 void bitstream::unpackbits(uint16_t* values, int32_t count, int16_t nbits) {
     if (!validwidth(nbits)) {
-        widthfault("16 bit unpacking limit");
+        widthfault(messages, "16 bit unpacking limit");
         return;
     }
     const uint16_t mask = bitmask[nbits];
@@ -57,7 +52,7 @@ void bitstream::unpackbits(uint16_t* values, int32_t count, int16_t nbits) {
 
 void bitstream::unpackbits_crc(uint16_t* values, int32_t count, int16_t nbits, int32_t level) {
     if (!validwidth(nbits)) {
-        widthfault("16 bit unpacking limit");
+        widthfault(messages, "16 bit unpacking limit");
         return;
     }
     const uint16_t mask = bitmask[nbits];
@@ -68,35 +63,21 @@ void bitstream::unpackbits_crc(uint16_t* values, int32_t count, int16_t nbits, i
     }
 }
 
-void bitstream::packbits(const int16_t* values, int32_t count, int16_t nbits, int32_t inject) {
+void bitstream::packbits(const int16_t* values, int32_t count, int16_t nbits) {
     if (!validwidth(nbits)) {
-        widthfault("16 bit packing limit");
+        widthfault(messages, "16 bit packing limit");
         return;
     }
     for (int32_t i = 0; i < count; ++i) {
         // The low nbits bits of the value, left-aligned; higher bits are dropped.
-        const uint32_t clean =
+        const uint32_t field =
             (static_cast<uint32_t>(static_cast<uint16_t>(values[i])) << (16 - nbits)) & bitmask[nbits];
-        uint32_t damaged = clean;
-        if (inject != 0) {
-            // One draw per bit, most significant first, whether or not the bit flips.
-            for (int j = 0; j < nbits; ++j) {
-                const int r = random_draw();
-                if (1.0 - r / 32767.0 < ber) {
-                    damaged ^= 1u << (15 - j);
-                    ++biterrors;
-                }
-            }
-        }
-        curword = static_cast<uint16_t>(curword | (clean >> bitpos));
-        errword = static_cast<uint16_t>(errword | (damaged >> bitpos));
+        curword = static_cast<uint16_t>(curword | (field >> bitpos));
         bitpos = static_cast<int16_t>(bitpos + nbits);
         if (bitpos >= 16) {
             *wordptr++ = curword;
-            if (errptr != nullptr) *errptr++ = errword;
             bitpos = static_cast<int16_t>(bitpos - 16);
-            curword = static_cast<uint16_t>(clean << (nbits - bitpos));
-            errword = static_cast<uint16_t>(damaged << (nbits - bitpos));
+            curword = static_cast<uint16_t>(field << (nbits - bitpos));
         }
     }
 }
@@ -104,10 +85,8 @@ void bitstream::packbits(const int16_t* values, int32_t count, int16_t nbits, in
 void bitstream::flushbits() {
     if (bitpos == 0) return;
     *wordptr++ = curword;
-    if (errptr != nullptr) *errptr++ = errword;
     bitpos = 0;
     curword = 0;
-    errword = 0;
 }
 
 uint16_t bitstream::crc16(const uint16_t* words, uint32_t count) const {

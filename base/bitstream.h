@@ -4,18 +4,17 @@
 // decoder states; no virtual operations.
 #include <cstdint>
 
+#include "base/message.h"
+
 class bitstream {
   public:
     bitstream();
 
-    double ber = 0.0;            // bit error rate of packbits when injection is on
-    int32_t biterrors = 0;       // bits flipped by packbits since the last resetbits
+    messagesink messages;        // where "16 bit unpacking limit" and the like go
     int32_t crclevel = 0;        // unpackbits_crc copies a field when crclevel >= its level
-    uint16_t* wordbuf = nullptr; // reader: words being read; packer: clean output
-    uint16_t* errbuf = nullptr;  // packer: output with injected bit errors
+    uint16_t* wordbuf = nullptr; // reader: words being read; packer: output
     uint16_t* wordptr = nullptr; // next word to load (reader) or store (packer)
     uint16_t* crcptr = nullptr;  // next word of the CRC stream
-    uint16_t* errptr = nullptr;  // next word to store into errbuf
     // One past the last word the reader may load. Words at or beyond it read as 0 and
     // wordptr stops there, so a hostile budget never makes the reader leave its buffer.
     // nullptr: no limit (the owner guarantees the buffer).
@@ -24,9 +23,8 @@ class bitstream {
     int16_t crcbitpos = 0; // bits already placed in crcacc
     int16_t bitsleft = 0;  // budget of the part being read; callers count it down
     int16_t bitpos = 0;    // bits of the current word consumed (reader) or filled (packer)
-    uint16_t curword = 0;  // reader: word being consumed; packer: clean accumulator
+    uint16_t curword = 0;  // reader: word being consumed; packer: accumulator
     uint16_t crcacc = 0;   // CRC stream word being assembled
-    uint16_t errword = 0;  // packer: error-injected accumulator
     uint16_t crctable[256] = {};
 
     void makecrctable();
@@ -57,11 +55,10 @@ class bitstream {
         bitpos = c.pos;
         wordptr = c.next;
     }
-    // Widths outside 0..16 show "16 bit packing limit" and the call writes nothing. With
-    // inject on, one random_draw() is made per packed bit, flipped or not. errptr nullptr:
-    // only the clean stream is written.
-    void packbits(const int16_t* values, int32_t count, int16_t nbits, int32_t inject);
-    // Stores a partial packer word into both streams and starts a fresh word.
+    // Widths outside 0..16 show "16 bit packing limit" and the call writes nothing. Bit
+    // errors are the error channel's business, never the packer's.
+    void packbits(const int16_t* values, int32_t count, int16_t nbits);
+    // Stores a partial packer word and starts a fresh word.
     void flushbits();
     uint16_t crc16(const uint16_t* words, uint32_t count) const;
 

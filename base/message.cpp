@@ -1,23 +1,11 @@
 #include "base/message.h"
 
 #include <cstdio>
-#include <utility>
 
-namespace {
-messagehandler& currenthandler() {
-    static messagehandler handler;
-    return handler;
-}
-} // namespace
-
-void showmessage(const std::string& text) {
-    if (currenthandler()) {
-        currenthandler()(text);
+void messagesink::operator()(const std::string& text) const {
+    if (show) {
+        show(text);
         return;
     }
     std::fprintf(stderr, "%s\n", text.c_str());
-}
-
-messagehandler setmessagehandler(messagehandler handler) {
-    return std::exchange(currenthandler(), std::move(handler));
 }

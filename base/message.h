@@ -1,15 +1,23 @@
 #pragma once
-// The message box of the window framework, as the codec and the drivers see it: every
-// failure text goes through showmessage, and a front end decides how it reaches the user
-// (a modal box in the window, standard error on the command line, a recorder in tests).
+// Where the failure texts of the codec and the engine go ("16 bit unpacking limit",
+// "cannot find bitstream file"): a value handed to every object of an operation, so that
+// the caller decides how a text reaches the user (a modal box in the window, standard
+// error on the command line, a list in a test) and two operations never share a channel.
 #include <functional>
 #include <string>
+#include <utility>
 
-using messagehandler = std::function<void(const std::string&)>;
+class messagesink {
+  public:
+    using handler = std::function<void(const std::string&)>;
 
-// Shows one message with an OK button; returns when the user has acknowledged it.
-void showmessage(const std::string& text);
+    // Writes each text and a newline to standard error.
+    messagesink() = default;
+    explicit messagesink(handler show) : show(std::move(show)) {}
 
-// Installs a handler and returns the previous one. An empty handler restores the
-// default, which writes the text and a newline to standard error.
-messagehandler setmessagehandler(messagehandler handler);
+    // Shows one message; returns when it has been delivered.
+    void operator()(const std::string& text) const;
+
+  private:
+    handler show;
+};

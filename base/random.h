@@ -1,13 +1,13 @@
 #pragma once
-// The program's single pseudo-random source, standing in for the C library's rand():
-// values 0..32767, shared in call order by the bit-error injection, the dither, the
-// packer's error injection and the concealment signs and noise. It is the classic
+// The pseudo-random source, standing in for the C library's rand(): values 0..32767,
+// shared in call order by the bit-error injection, the dither and the concealment signs
+// and noise of one operation. It is the classic
 // linear congruential generator, so every run is reproducible on every platform:
 // state starts at 1; each draw sets state = state * 214013 + 2531011 (mod 2^32) and
 // returns bits 16..30 of the new state.
 //
 // The draw is inline because the dither and the bit-error injection draw per sample and
-// per bit; the state itself belongs to the functions below and nothing else touches it.
+// per bit.
 #include <cstdint>
 
 inline constexpr int random_max = 32767;
@@ -41,35 +41,40 @@ constexpr int valueof(std::uint32_t state) {
     return static_cast<int>((state >> 16) & 0x7FFFu);
 }
 
-inline std::uint32_t state = 1;
-
 } // namespace randomgenerator
 
-// One draw, 0..32767.
-inline int random_draw() {
-    randomgenerator::state = randomgenerator::onestep.apply(randomgenerator::state);
-    return randomgenerator::valueof(randomgenerator::state);
-}
+// One pseudo-random source: values 0..32767. An operation owns one and hands it to every
+// part that draws, so that the draws of one run follow its own order and never another's.
+class randomsource {
+  public:
+    // 1 is the state a fresh program starts with.
+    explicit randomsource(std::uint32_t seed = 1) : current(seed) {}
 
-// Advances the source by n draws at once, exactly as n calls of random_draw whose values
-// go unused would, in about log2(n) steps: for a caller whose draws cannot change its
-// result (bit errors at a rate of 0 never flip a bit), but whose draws the rest of the run
-// must still see taken.
-void random_skip(std::uint64_t n);
+    // One draw, 0..32767.
+    int draw() {
+        current = randomgenerator::onestep.apply(current);
+        return randomgenerator::valueof(current);
+    }
+    // Advances the source by n draws at once, exactly as n calls of draw whose values go
+    // unused would, in about log2(n) steps: for a caller whose draws cannot change its
+    // result (bit errors at a rate of 0 never flip a bit), but whose draws the rest of the
+    // run must still see taken.
+    void skip(std::uint64_t n) { current = randomgenerator::jumpof(n).apply(current); }
+    void seed(std::uint32_t state) { current = state; }
+    // The current generator state, so that a run can report or restore it.
+    std::uint32_t state() const { return current; }
 
-// Sets the generator state (1 is the state the program starts with).
-void random_seed(std::uint32_t state);
+  private:
+    std::uint32_t current;
+};
 
-// The current generator state, so that a run can report or restore it.
-std::uint32_t random_state();
-
-// A run of draws from the program's source with the state held locally, so that a tight
-// loop keeps it in a register; the source continues from where the run stopped. Nothing
-// else may draw while a run is open.
+// A run of draws from a source with the state held locally, so that a tight loop keeps
+// it in a register; the source continues from where the run stopped. Nothing else may
+// draw from the source while a run is open.
 class randomrun {
   public:
-    randomrun() : state(random_state()) {}
-    ~randomrun() { random_seed(state); }
+    explicit randomrun(randomsource& source) : source(source), state(source.state()) {}
+    ~randomrun() { source.seed(state); }
     randomrun(const randomrun&) = delete;
     randomrun& operator=(const randomrun&) = delete;
 
@@ -96,5 +101,6 @@ class randomrun {
     }
 
   private:
+    randomsource& source;
     std::uint32_t state;
 };

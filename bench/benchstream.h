@@ -9,7 +9,7 @@
 
 #include "app/CTonvexDoc.h"
 #include "app/framewindow.h"
-#include "base/message.h"
+#include "app/messagebox.h"
 #include "base/random.h"
 #include "encoder/encodefile.h"
 
@@ -26,7 +26,7 @@ class quietdocument {
     quietdocument() {
         previous = setmessagehandler([this](const std::string& text) { lastmessage = text; });
         previouswindow = setmainframewindow(&window);
-        random_seed(1);
+        doc.random.seed(1);
     }
     ~quietdocument() {
         setmainframewindow(previouswindow);

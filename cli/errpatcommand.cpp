@@ -78,9 +78,9 @@ int runerrpat(const errpatoptions& errpat, const commandoptions& options) {
     const double rate = parsevalue(rateoption, *ratetext, 0.5);
     const double gamma = errpat.gamma ? parsevalue("--gamma", *errpat.gamma, 1.0) : 0.0;
 
-    if (options.seed) random_seed(*options.seed);
-    const std::uint32_t seed = random_state();
-    const errorpattern pattern = makepattern(model, rate, gamma, length);
+    randomsource random(options.seed.value_or(1));
+    const std::uint32_t seed = random.state();
+    const errorpattern pattern = makepattern(random, model, rate, gamma, length);
     pendingoutput output(options.output);
     if (!writepattern(output.path(), pattern) || !output.commit()) {
         std::fprintf(stderr, "cannot write error pattern file %s\n", options.output.c_str());

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "base/message.h"
+#include "app/messagebox.h"
 
 class messagerecorder {
   public:

@@ -5,8 +5,7 @@
 #include <cstdio>
 
 #include "app/CTonvexDoc.h"
-#include "base/message.h"
-#include "base/random.h"
+#include "app/messagebox.h"
 #include "cli/documentsettings.h"
 #include "cli/errormodeloptions.h"
 #include "cli/eventlog.h"
@@ -31,8 +30,8 @@ int runoperation(operationkind kind, const commandoptions& options) {
     if (samefile(run.input, run.output))
         throw usageerror("input and output are the same file: " + run.output);
 
-    if (options.seed) random_seed(*options.seed);
-    run.seed = random_state();
+    if (options.seed) doc.random.seed(*options.seed);
+    run.seed = doc.random.state();
 
     pendingoutput output(run.output);
     doc.bitstreampath = run.input;
@@ -43,7 +42,7 @@ int runoperation(operationkind kind, const commandoptions& options) {
     messagerecorder recorder([&window] { window.clearprogress(); });
     eventlog events(doc, options.json ? nullptr : stdout);
     if (options.events) {
-        doc.onevent = [&events](const driveevent& event) { events.record(event); };
+        doc.hooks.event = [&events](const driveevent& event) { events.record(event); };
         if (!options.json) std::printf("seed %u\n", static_cast<unsigned>(run.seed));
         if (!options.json && decode) printerrormodel(stdout, doc);
     }

@@ -4,7 +4,7 @@
 #include <cstdio>
 
 #include "app/CTonvexDoc.h"
-#include "base/message.h"
+#include "app/messagebox.h"
 #include "cli/streamtime.h"
 #include "engine/io/wordio.h"
 #include "engine/readframe.h"

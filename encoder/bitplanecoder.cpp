@@ -82,7 +82,7 @@ void bitplanecoder::emit(bitwriter& out, uint32_t value, int32_t nbits, int32_t 
     if (!collecting || level > crclevel || nbits == 0) return;
     if (static_cast<size_t>(crcpacker.wordptr - crcwords.data()) + 2 >= crccapacity) return;
     const auto field = static_cast<int16_t>(static_cast<uint16_t>(value));
-    crcpacker.packbits(&field, 1, static_cast<int16_t>(nbits), 0);
+    crcpacker.packbits(&field, 1, static_cast<int16_t>(nbits));
 }
 
 void bitplanecoder::emitweight(bitwriter& out, codec* const* chans, const bitplaneconfig& cfg,
@@ -249,9 +249,7 @@ void bitplanecoder::encode(bitwriter& out, codec* const* chans, const bitplaneco
         const size_t known = sig.size(); // refined in this plane
         if (cfg.passcrc) {
             crcpacker.wordbuf = crcwords.data();
-            crcpacker.errbuf = nullptr;
             crcpacker.resetbits();
-            crcpacker.errptr = nullptr;
             crcpacker.curword = 0;
             collecting = true;
         }

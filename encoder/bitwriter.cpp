@@ -5,11 +5,8 @@
 void bitwriter::start(uint16_t* words, int32_t nwords) {
     std::fill(words, words + nwords, uint16_t{0});
     packer.wordbuf = words;
-    packer.errbuf = nullptr;
     packer.resetbits();
-    packer.errptr = nullptr;
     packer.curword = 0;
-    packer.errword = 0;
     budget = 16 * nwords;
     used = 0;
 }
@@ -18,7 +15,7 @@ void bitwriter::put(uint32_t value, int32_t nbits) {
     const int32_t keep = std::min(nbits, budget - used);
     if (keep <= 0) return;
     const auto field = static_cast<int16_t>(static_cast<uint16_t>(value >> (nbits - keep)));
-    packer.packbits(&field, 1, static_cast<int16_t>(keep), 0);
+    packer.packbits(&field, 1, static_cast<int16_t>(keep));
     used += keep;
 }
 

@@ -43,7 +43,6 @@ std::string streamencoder::open(const encodersettings& settings, int channels, i
     header.channels = static_cast<int16_t>(nch);
     header.framewords = words;
     header.codedbands = bands;
-    header.lengthok = 0; // the packer's error injection stays off
     pushed = coded = 0;
     pendingshort = false;
     return {};
@@ -255,7 +254,6 @@ void streamencoder::writepayload() {
 
 void streamencoder::packheader() {
     header.wordbuf = frame.data();
-    header.errbuf = nullptr;
     header.frameindex = static_cast<int16_t>(coded % 16);
     header.blockmode = chans[0].blockmode;
     header.pack();

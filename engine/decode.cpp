@@ -1,6 +1,6 @@
 // decodeZAT: the bitstream file named by bitstreampath to the WAV file named by wavpath.
 //
-// Draws from the program's random source, per frame and in this order: the header's bit
+// Draws from the job's random source, per frame and in this order: the header's bit
 // errors, the payload's bit errors (16 per word when errorsenabled; 32 per word under the
 // two-state model, none under the others), the frame erasure (2 under errormodel 2), then
 // under separate coding channel by channel the decoder's draws followed by the dither of
@@ -11,9 +11,6 @@
 #include <cstdio>
 #include <vector>
 
-#include "app/CTonvexDoc.h"
-#include "app/framewindow.h"
-#include "base/message.h"
 #include "codec/decoder/zatdec.h"
 #include "codec/joint/jzat.h"
 #include "engine/handover.h"
@@ -21,13 +18,14 @@
 #include "engine/io/wordio.h"
 #include "engine/readframe.h"
 #include "engine/runreport.h"
+#include "engine/streamjob.h"
 
 namespace {
 
 // The decoders of one operation and the stream parameters they were built for.
 class decoderset {
   public:
-    decoderset(CTonvexDoc& owner, framereader& walk) : doc(owner), reader(walk) {}
+    decoderset(streamjob& owner, framereader& walk) : doc(owner), reader(walk) {}
     ~decoderset() { release(); }
     decoderset(const decoderset&) = delete;
     decoderset& operator=(const decoderset&) = delete;
@@ -52,7 +50,7 @@ class decoderset {
                       int64_t frameno);
     void countconcealed(bool concealed, int32_t channel, int64_t frameno, bool& framecounted);
 
-    CTonvexDoc& doc;
+    streamjob& doc;
     framereader& reader;
     int16_t srindex = 7; // the stream's, from the first header, never a damaged header's
     std::vector<zatdec> channels;
@@ -79,6 +77,8 @@ bool decoderset::build() {
     }
 
     channels.resize(static_cast<size_t>(nch));
+    for (zatdec& decoder : channels) handover_job(doc, decoder);
+    handover_job(doc, joint);
     for (zatdec& decoder : channels)
         if (decoder.arrayalloc_zatdec(doc.longlen, doc.shortlen, doc.nblock, doc.midpoint, doc.nband1,
                                       doc.nband2) != 0)
@@ -94,7 +94,7 @@ void decoderset::release() {
 }
 
 void decoderset::convert(int16_t channel) {
-    pcmconvert(doc.pcm_buf.get(), doc.pcmfilebuf.get() + channel, doc.framelen, nch, doc.dither);
+    pcmconvert(doc.random, doc.pcm_buf.get(), doc.pcmfilebuf.get() + channel, doc.framelen, nch, doc.dither);
 }
 
 void decoderset::countpasscrc(int32_t crcerror, int32_t crcerrorpos, bool lost, bool concealed,
@@ -191,13 +191,8 @@ void decoderset::decodejoint(bool lost, int64_t frameno) {
 
 } // namespace
 
-void CTonvexDoc::decodeZAT() {
+void streamjob::decodeZAT() {
     stats = {};
-    framewindow* window = mainframewindow();
-    if (!window) {
-        showmessage("pointer error: decodeZAT");
-        return;
-    }
     if (!pcm_buf || !pcmfilebuf) return; // allocNFRAMEarrays has already said why
     // A model that cannot run stops the decode before any file is touched.
     const std::string modelproblem = errors.prepare(*this);
@@ -206,7 +201,7 @@ void CTonvexDoc::decodeZAT() {
         return;
     }
     int64_t filelength = 0;
-    filehandle input = openbitstream(bitstreampath, "invalid bitstream file format",
+    filehandle input = openbitstream(hooks.messages, bitstreampath, "invalid bitstream file format",
                                      "cannot find bitstream file", filelength);
     if (!input) return;
     if (samefile(bitstreampath, wavpath)) {
@@ -284,7 +279,7 @@ void CTonvexDoc::decodeZAT() {
         const auto percent = static_cast<int32_t>(static_cast<double>(filelength - reader.bytesleft) * 100.0 /
                                                   static_cast<double>(filelength));
         if (percent > progress) {
-            window->windowinitL(percent);
+            if (hooks.progress) hooks.progress(percent);
             progress = percent;
         }
     }
@@ -301,7 +296,7 @@ void CTonvexDoc::decodeZAT() {
 
     const double ratio =
         nbitsseen > 0 ? static_cast<double>(nbiterrors) / static_cast<double>(nbitsseen) : 0.0;
-    postrun(*this, *window, "decoding completed", "decoded bitrate",
+    postrun(*this, "decoding completed", "decoded bitrate",
             {decoders.rate, clock.seconds(), frames, inputwords, decodedwords, ratio});
     stats.completed = true;
 }

@@ -1,14 +1,14 @@
 #include "engine/handover.h"
 
-#include "app/CTonvexDoc.h"
 #include "codec/decoder/zatdec.h"
 #include "codec/joint/jzat.h"
+#include "engine/streamjob.h"
 
 namespace {
 
 // The coefficient-decoding settings, common to a separately coded channel decoder and the
 // joint decoder (both have the same fields for them).
-template <class decoderclass> void handover_coefficients(const CTonvexDoc& doc, decoderclass& decoder) {
+template <class decoderclass> void handover_coefficients(const streamjob& doc, decoderclass& decoder) {
     decoder.budgetmode = doc.outputbitratemode;
     decoder.crcon = doc.crcon;
     decoder.scanmode = doc.scanmode;
@@ -22,7 +22,7 @@ template <class decoderclass> void handover_coefficients(const CTonvexDoc& doc, 
 }
 
 // The weight-code settings, also common to both kinds of decoder.
-template <class decoderclass> void handover_weights(const CTonvexDoc& doc, decoderclass& decoder) {
+template <class decoderclass> void handover_weights(const streamjob& doc, decoderclass& decoder) {
     decoder.scfresmode = doc.scfresmode;
     decoder.weighton = doc.weighton;
     decoder.weightmode = doc.weightmode;
@@ -37,7 +37,7 @@ template <class decoderclass> void handover_weights(const CTonvexDoc& doc, decod
 
 } // namespace
 
-void handover_channel_once(const CTonvexDoc& doc, zatdec& decoder, int16_t srindex) {
+void handover_channel_once(const streamjob& doc, zatdec& decoder, int16_t srindex) {
     decoder.setsamplerate(srindex);
     decoder.shortbandtype = doc.shortbandtype;
     decoder.longbandtype = doc.longbandtype;
@@ -47,7 +47,7 @@ void handover_channel_once(const CTonvexDoc& doc, zatdec& decoder, int16_t srind
     decoder.lastblockmode = doc.initblockmode == 1 ? ALL_LONG : ALL_SHORT;
 }
 
-void handover_channel_frame(const CTonvexDoc& doc, zatdec& decoder, bool joint) {
+void handover_channel_frame(const streamjob& doc, zatdec& decoder, bool joint) {
     handover_weights(doc, decoder);
     decoder.weightstep = doc.weightstep;
     decoder.concealmethod = doc.concealmethod;
@@ -63,7 +63,7 @@ void handover_channel_frame(const CTonvexDoc& doc, zatdec& decoder, bool joint) 
     handover_coefficients(doc, decoder);
 }
 
-void handover_joint_frame(const CTonvexDoc& doc, jzatdec& decoder) {
+void handover_joint_frame(const streamjob& doc, jzatdec& decoder) {
     handover_weights(doc, decoder);
     decoder.weightshare = doc.weightshare;
     decoder.chaninterleave = doc.chaninterleave;

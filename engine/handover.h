@@ -4,15 +4,23 @@
 // the decode driver itself.
 #include <cstdint>
 
-class CTonvexDoc;
+#include "engine/streamjob.h"
+
 class zatdec;
 class jzatdec;
 
+// Before anything else: the job's message sink and random source, which a decoder of
+// one of its operations shows and draws through.
+template <class decoderclass> void handover_job(streamjob& job, decoderclass& decoder) {
+    decoder.messages = job.hooks.messages;
+    decoder.random = &job.random;
+}
+
 // Once, after the first header: sample rate, band layouts and the initial previous block
 // mode (initblockmode 1 gives ALL_LONG, 0 and 2 give ALL_SHORT).
-void handover_channel_once(const CTonvexDoc& doc, zatdec& decoder, int16_t srindex);
+void handover_channel_once(const streamjob& doc, zatdec& decoder, int16_t srindex);
 // Before every frame: the channel decoder's configuration; the coefficient-decoding
 // settings only under separate coding, the stored-sign switch only under joint coding.
-void handover_channel_frame(const CTonvexDoc& doc, zatdec& decoder, bool joint);
+void handover_channel_frame(const streamjob& doc, zatdec& decoder, bool joint);
 // Before every frame: the joint decoder's configuration.
-void handover_joint_frame(const CTonvexDoc& doc, jzatdec& decoder);
+void handover_joint_frame(const streamjob& doc, jzatdec& decoder);

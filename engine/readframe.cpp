@@ -2,9 +2,8 @@
 
 #include <algorithm>
 
-#include "app/CTonvexDoc.h"
-#include "base/message.h"
 #include "engine/io/wordio.h"
+#include "engine/streamjob.h"
 
 namespace {
 constexpr const char* headerreaderror = "bitstream file header read error";
@@ -12,9 +11,10 @@ constexpr const char* incompleteframe = "incomplete input file frame read";
 constexpr int16_t minframewords = 8;
 } // namespace
 
-framereader::framereader(CTonvexDoc& owner, std::FILE* file, int64_t length, bool inject)
+framereader::framereader(streamjob& owner, std::FILE* file, int64_t length, bool inject)
     : filelength(length), bytesleft(length), doc(owner), input(file), injecterrors(inject) {
     H = headerwords_for(doc.weighton, doc.weightmode, doc.jointcoding);
+    header.messages = doc.hooks.messages;
     header.wordbuf = doc.framebuf;
     header.wordlimit = doc.framebuf + framebufwords;
     header.headerwords = H;
@@ -29,7 +29,7 @@ framereader::framereader(CTonvexDoc& owner, std::FILE* file, int64_t length, boo
 
 bool framereader::readheaderwords() {
     if (readwords(input, doc.framebuf, H) == H) return true;
-    showmessage(headerreaderror);
+    doc.showmessage(headerreaderror);
     return false;
 }
 
@@ -51,7 +51,7 @@ framereader::search framereader::syncsearch() {
         bytesleft -= 2;
     }
     if (2 * static_cast<int64_t>(H) <= bytesleft) {
-        showmessage(headerreaderror);
+        doc.showmessage(headerreaderror);
         return search::failed;
     }
     return search::notfound;
@@ -90,13 +90,13 @@ framereader::frame framereader::readpayload() {
     const int16_t payload = static_cast<int16_t>(flen - H);
     if (splittest) {
         if (payload % channels != 0) {
-            showmessage("multi-channel frame size error");
+            doc.showmessage("multi-channel frame size error");
             return frame::failed;
         }
         channelpayload = static_cast<int16_t>(payload / channels);
     }
     if (readwords(input, doc.framebuf + H, payload) != payload) {
-        showmessage(incompleteframe);
+        doc.showmessage(incompleteframe);
         return frame::failed;
     }
     bytesleft -= 2 * payload;
@@ -141,7 +141,7 @@ framereader::frame framereader::resync(int64_t frameno, int64_t bytesbefore) {
 framereader::attempt framereader::trustlength(int16_t length) {
     const int32_t payload = length - H;
     if (readwords(input, doc.framebuf + H, payload) != payload) {
-        showmessage(incompleteframe);
+        doc.showmessage(incompleteframe);
         return attempt::failed;
     }
     if (!readheaderwords()) return attempt::failed;

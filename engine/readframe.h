@@ -10,7 +10,7 @@
 
 #include "codec/format/frameheader.h"
 
-class CTonvexDoc;
+class streamjob;
 
 class framereader {
   public:
@@ -19,7 +19,7 @@ class framereader {
 
     // injecterrors: pass every word read by the frame loop through the document's
     // inserterrors (the decode driver); the scaler reads the file as it is.
-    framereader(CTonvexDoc& doc, std::FILE* input, int64_t filelength, bool injecterrors);
+    framereader(streamjob& doc, std::FILE* input, int64_t filelength, bool injecterrors);
 
     // Finds the first header that has its sync word and passes its CRC, and leaves the
     // file at its start. No bit errors are inserted here.
@@ -53,7 +53,7 @@ class framereader {
     attempt trustlength(int16_t length);
     attempt slide();
 
-    CTonvexDoc& doc;
+    streamjob& doc;
     std::FILE* input;
     bool injecterrors;
 };

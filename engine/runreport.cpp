@@ -2,8 +2,7 @@
 
 #include <cstdio>
 
-#include "app/CTonvexDoc.h"
-#include "app/framewindow.h"
+#include "engine/streamjob.h"
 
 double realtimeratio(int32_t rate, double elapsed, int64_t samples) {
     if (samples <= 0) return 0.0;
@@ -23,18 +22,16 @@ double bitratefigure(int64_t words, double fs_khz, int32_t framelen, int64_t fra
            (static_cast<double>(framelen) * static_cast<double>(frames));
 }
 
-void postrun(CTonvexDoc& doc, framewindow& window, const std::string& prefix, const std::string& outlabel,
+void postrun(const streamjob& job, const std::string& prefix, const std::string& outlabel,
              const runfigures& figures) {
-    const int64_t samples = figures.frames * doc.framelen;
-    doc.statustext =
+    const int64_t samples = figures.frames * job.framelen;
+    runsummary summary;
+    summary.statustext =
         completiontext(prefix, figures.elapsed, realtimeratio(figures.rate, figures.elapsed, samples));
-    window.windowinitL(0);
-    doc.inforows[0].kind = 4;
-    doc.inforows[1] = {0, "input bitstream",
-                       bitratefigure(figures.inwords, doc.fs_khz, doc.framelen, figures.frames), "kbit/s"};
-    doc.inforows[2] = {0, outlabel, bitratefigure(figures.outwords, doc.fs_khz, doc.framelen, figures.frames),
+    summary.rows[1] = {0, "input bitstream",
+                       bitratefigure(figures.inwords, job.fs_khz, job.framelen, figures.frames), "kbit/s"};
+    summary.rows[2] = {0, outlabel, bitratefigure(figures.outwords, job.fs_khz, job.framelen, figures.frames),
                        "kbit/s"};
-    doc.inforows[3].kind = 4;
-    doc.inforows[4] = {1, "bit error rate", figures.biterrorrate, ""};
-    window.windowinfoL();
+    summary.rows[4] = {1, "bit error rate", figures.biterrorrate, ""};
+    if (job.hooks.finished) job.hooks.finished(summary);
 }

@@ -5,8 +5,23 @@
 #include <cstdint>
 #include <string>
 
-class CTonvexDoc;
-class framewindow;
+// One row of the results panel. kind: 0 fixed-point number, 1 exponent form, 4 blank.
+struct inforow {
+    int32_t kind = 4;
+    std::string label;
+    double value = 0.0;
+    std::string unit;
+};
+
+// What a run that reached its end posts: the status line "<prefix>[ in %.2lf times real
+// time]" and the five result rows (blank, input bitrate, output bitrate, blank, bit error
+// rate).
+struct runsummary {
+    std::string statustext;
+    inforow rows[5];
+};
+
+class streamjob;
 
 // Monotonic, sub-millisecond: a whole-second clock would report almost every run as
 // faster than the 0.005 s threshold.
@@ -29,9 +44,8 @@ std::string completiontext(const std::string& prefix, double elapsed, double rat
 // no frames.
 double bitratefigure(int64_t words, double fs_khz, int32_t framelen, int64_t frames);
 
-// The end of a run: the status line "<prefix>[ in %.2lf times real time]" and the five
-// result rows (blank, input bitrate, output bitrate under outlabel, blank, bit error
-// rate), each drawn through the window.
+// The end of a run: its summary, the output bitrate under outlabel, to the job's
+// finished hook.
 struct runfigures {
     int32_t rate = 0;
     double elapsed = 0.0;
@@ -39,5 +53,5 @@ struct runfigures {
     int64_t inwords = 0, outwords = 0;
     double biterrorrate = 0.0;
 };
-void postrun(CTonvexDoc& doc, framewindow& window, const std::string& prefix, const std::string& outlabel,
+void postrun(const streamjob& job, const std::string& prefix, const std::string& outlabel,
              const runfigures& figures);

@@ -8,12 +8,10 @@
 #include <cstdio>
 #include <cstring>
 
-#include "app/CTonvexDoc.h"
-#include "app/framewindow.h"
-#include "base/message.h"
 #include "engine/io/wordio.h"
 #include "engine/readframe.h"
 #include "engine/runreport.h"
+#include "engine/streamjob.h"
 
 namespace {
 
@@ -53,15 +51,10 @@ int16_t cutslices(uint16_t* frame, int16_t H, int16_t channels, int16_t channelp
 
 } // namespace
 
-void CTonvexDoc::scaleZAT() {
+void streamjob::scaleZAT() {
     stats = {};
-    framewindow* window = mainframewindow();
-    if (!window) {
-        showmessage("pointer error: decodeZAT");
-        return;
-    }
     int64_t filelength = 0;
-    filehandle input = openbitstream(bitstreampath, "invalid bitstream input file format",
+    filehandle input = openbitstream(hooks.messages, bitstreampath, "invalid bitstream input file format",
                                      "cannot find bitstream input file", filelength);
     if (!input) return;
     if (!endsinztb(scaledpath)) {
@@ -103,8 +96,8 @@ void CTonvexDoc::scaleZAT() {
     const auto share = static_cast<int16_t>((target - H) / nch);
 
     encodeheader writer;
+    writer.messages = hooks.messages;
     writer.wordbuf = framebuf;
-    writer.errbuf = errframebuf;
     writer.srindex = srindex;
     writer.framelen = framelen;
     writer.setsizes();
@@ -115,13 +108,10 @@ void CTonvexDoc::scaleZAT() {
     writer.weightmode = weightmode;
     writer.weightshare = weightshare;
     writer.weighton = weighton;
-    writer.ber = 0.0;
-    writer.lengthok = 0; // no error injection by the packer
 
     int64_t frames = 0, written = 0, inwords = 0, outwords = 0;
     int32_t lastpercent = -1;
-    statustext = "";
-    window->windowinitL(0);
+    if (hooks.status) hooks.status("");
     const runclock clock;
 
     while (reader.bytesleft >= 16) {
@@ -160,7 +150,7 @@ void CTonvexDoc::scaleZAT() {
         const auto percent = static_cast<int32_t>(static_cast<double>(filelength - reader.bytesleft) * 100.0 /
                                                   static_cast<double>(filelength));
         if (percent > lastpercent) {
-            window->windowinitL(percent);
+            if (hooks.progress) hooks.progress(percent);
             lastpercent = percent;
         }
     }
@@ -168,7 +158,7 @@ void CTonvexDoc::scaleZAT() {
     if (!closefile(input)) showmessage("cannot close input bitstream file");
     if (!output.finish()) showmessage("cannot close output bitstream file");
 
-    postrun(*this, *window, "bitrate scaling completed", "output bitstream",
+    postrun(*this, "bitrate scaling completed", "output bitstream",
             {rate, clock.seconds(), frames, inwords, outwords, 0.0});
     stats.completed = true;
 }

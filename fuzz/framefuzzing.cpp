@@ -21,7 +21,8 @@ fuzzstream choosestream(CTonvexDoc& doc, fuzzinput& in) {
     return stream;
 }
 
-bool buildchannel(const CTonvexDoc& doc, zatdec& decoder, int16_t srindex) {
+bool buildchannel(CTonvexDoc& doc, zatdec& decoder, int16_t srindex) {
+    handover_job(doc, decoder);
     if (decoder.arrayalloc_zatdec(doc.longlen, doc.shortlen, doc.nblock, doc.midpoint, doc.nband1,
                                   doc.nband2) != 0)
         return false;
@@ -71,9 +72,9 @@ std::vector<uint8_t> encodeframe(const fuzzframe& frame) {
     return bytes;
 }
 
-void finishchannel(const CTonvexDoc& doc, const zatdec& decoder, int16_t* pcm, int16_t nch, int16_t channel) {
+void finishchannel(CTonvexDoc& doc, const zatdec& decoder, int16_t* pcm, int16_t nch, int16_t channel) {
     fuzzcheck(decoder.blockmode >= ALL_SHORT && decoder.blockmode <= CONCEALED_SHORT,
               "block mode outside 0..6");
     fuzzcheck(decoder.lastblockmode == decoder.blockmode, "previous block mode not carried forward");
-    pcmconvert(doc.pcm_buf.get(), pcm + channel, doc.framelen, nch, doc.dither);
+    pcmconvert(doc.random, doc.pcm_buf.get(), pcm + channel, doc.framelen, nch, doc.dither);
 }

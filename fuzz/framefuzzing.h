@@ -18,7 +18,7 @@ fuzzstream choosestream(CTonvexDoc& doc, fuzzinput& in);
 
 // Allocates a channel decoder for the document's geometry and hands it the once-per-run
 // values; false when allocation failed.
-bool buildchannel(const CTonvexDoc& doc, zatdec& decoder, int16_t srindex);
+bool buildchannel(CTonvexDoc& doc, zatdec& decoder, int16_t srindex);
 
 // Header fields of one frame, each within the range its header field can hold.
 struct fuzzframe {
@@ -54,4 +54,4 @@ template <class decoderclass> void handframe(decoderclass& decoder, fuzzframe& f
 
 // Converts a decoded channel as the driver does (dither included) and checks the
 // decoder left a block mode the synthesis knows.
-void finishchannel(const CTonvexDoc& doc, const zatdec& decoder, int16_t* pcm, int16_t nch, int16_t channel);
+void finishchannel(CTonvexDoc& doc, const zatdec& decoder, int16_t* pcm, int16_t nch, int16_t channel);

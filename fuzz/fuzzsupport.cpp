@@ -24,7 +24,7 @@ quietrun::~quietrun() {
 }
 
 void fuzzrun::start() {
-    random_seed(1);
+    doc.random.seed(1);
     fuzzsettings(doc, in);
 }
 

@@ -42,16 +42,13 @@ bool sameheader(const frameheader& a, const frameheader& b) {
 // Packs the fields just read into a fresh header and reads them back.
 void roundtrip(const decodeheader& read) {
     const int16_t H = read.headerwords;
-    std::vector<uint16_t> clean(static_cast<size_t>(H) + 1), damaged(static_cast<size_t>(H) + 1);
+    std::vector<uint16_t> clean(static_cast<size_t>(H) + 1);
     encodeheader writer;
     static_cast<frameheader&>(writer) = read;
     writer.wordbuf = clean.data();
-    writer.errbuf = damaged.data();
-    writer.lengthok = 0; // no error injection
     writer.pack();
     fuzzcheck(writer.crc16(clean.data() + 1, static_cast<uint32_t>(H - 1)) == 0,
               "packed header fails its CRC");
-    fuzzcheck(std::equal(clean.begin(), clean.end(), damaged.begin()), "packer injected errors");
 
     decodeheader again;
     static_cast<frameheader&>(again) = read;

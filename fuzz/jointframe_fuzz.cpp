@@ -20,6 +20,7 @@ int fuzz_jointframe(const uint8_t* data, size_t size) {
     for (zatdec& channel : channels)
         if (!buildchannel(doc, channel, stream.srindex)) return 0;
     jzatdec joint;
+    handover_job(doc, joint);
     if (joint.jarrayalloc(doc.longlen, doc.shortlen, doc.nblock, doc.nband1, doc.nband2) != 0) return 0;
     std::vector<int16_t> pcm(static_cast<size_t>(stream.channels * doc.framelen));
 

@@ -30,10 +30,9 @@ struct stereo {
     }
 };
 
-// White noise -1..1 from the program's random source, so the sample is the same on
-// every platform.
-double noise() {
-    return random_draw() / 16383.5 - 1.0;
+// White noise -1..1 from the random source, so the sample is the same on every platform.
+double noise(randomsource& random) {
+    return random.draw() / 16383.5 - 1.0;
 }
 
 // A harmonic tone with partials 1/k, each decaying faster the higher it is (like a
@@ -54,12 +53,12 @@ void addnote(stereo& out, double start, double length, double freq, double gain,
 }
 
 // A burst of noise with an exponential decay (a hi-hat or snare stand-in).
-void addnoiseburst(stereo& out, double start, double decay, double gain, double pan) {
+void addnoiseburst(stereo& out, randomsource& random, double start, double decay, double gain, double pan) {
     const auto first = static_cast<std::size_t>(start * samplerate);
     for (std::size_t n = 0; n < static_cast<std::size_t>(6.0 * decay * samplerate); ++n) {
         if (first + n >= out.left.size()) break;
         const double t = static_cast<double>(n) / samplerate;
-        out.add(first + n, gain * std::exp(-t / decay) * noise(), pan);
+        out.add(first + n, gain * std::exp(-t / decay) * noise(random), pan);
     }
 }
 
@@ -72,6 +71,7 @@ void addclick(stereo& out, double start, double gain, double pan) {
 
 stereo compose(double seconds) {
     stereo out(static_cast<std::size_t>(seconds * samplerate));
+    randomsource random;
     // A slow pad: a minor chord, soft attack, held across the whole sample.
     for (double f : {110.0, 130.81, 164.81})
         addnote(out, 0.0, seconds, f, 0.08, 0.4, 4.0 * seconds, f < 120.0 ? 0.3 : 0.7);
@@ -81,7 +81,7 @@ stereo compose(double seconds) {
     for (double t = 0.1; t + 0.3 < seconds; t += 0.25, ++step)
         addnote(out, t, 0.45, melody[step % 8], 0.12, 0.002, 0.15, step % 2 ? 0.35 : 0.65);
     // Noise bursts on the off-beats, clicks now and then.
-    for (double t = 0.225; t < seconds; t += 0.5) addnoiseburst(out, t, 0.03, 0.15, 0.5);
+    for (double t = 0.225; t < seconds; t += 0.5) addnoiseburst(out, random, t, 0.03, 0.15, 0.5);
     for (double t = 0.8; t < seconds; t += 1.3) addclick(out, t, 0.6, 0.2);
     return out;
 }

@@ -14,7 +14,7 @@
 #include "app/gui/inputblocker.h"
 #include "app/gui/menucommands.h"
 #include "app/gui/settingdialogs.h"
-#include "base/message.h"
+#include "app/messagebox.h"
 
 namespace {
 std::string formatcaption(const char* format, const std::string& label, double value,

@@ -8,7 +8,7 @@
 #include "app/gui/CMainFrame.h"
 #include "app/gui/uifont.h"
 #include "app/inforowformat.h"
-#include "base/message.h"
+#include "app/messagebox.h"
 
 namespace {
 const QColor background(210, 210, 205);

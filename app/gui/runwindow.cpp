@@ -5,7 +5,7 @@
 #include <QStyle>
 
 #include "app/gui/CTonvexApp.h"
-#include "base/message.h"
+#include "app/messagebox.h"
 
 int runwindow(int argc, char** argv) {
     QApplication application(argc, argv);

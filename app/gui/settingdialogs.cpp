@@ -6,7 +6,7 @@
 #include <cmath>
 
 #include "app/gui/uifont.h"
-#include "base/message.h"
+#include "app/messagebox.h"
 
 namespace {
 constexpr int fieldid = 1000;

@@ -11,7 +11,9 @@
 
 // Sizes v to count zero elements. When that is impossible (no memory, or a count that no
 // array can have) it shows "<caller>: <name> not allocated" and returns false.
-template <class T> bool allocate(std::vector<T>& v, int64_t count, const char* caller, const char* name) {
+template <class T>
+bool allocate(std::vector<T>& v, int64_t count, const messagesink& messages, const char* caller,
+              const char* name) {
     try {
         if (count < 0) throw std::length_error("negative array length");
         v.assign(static_cast<size_t>(count), T{});
@@ -20,18 +22,18 @@ template <class T> bool allocate(std::vector<T>& v, int64_t count, const char* c
     } catch (const std::length_error&) {
     }
     v.clear();
-    showmessage(std::string(caller) + ": " + name + " not allocated");
+    messages(std::string(caller) + ": " + name + " not allocated");
     return false;
 }
 
 // A pointer array of nrow rows, then each row of rowlen zeros; a failing row shows
 // "<caller>: <name>[i] not allocated", once per row.
 template <class T>
-bool allocaterows(std::vector<std::vector<T>>& rows, int64_t nrow, int64_t rowlen, const char* caller,
-                  const char* name) {
-    if (!allocate(rows, nrow, caller, name)) return false;
+bool allocaterows(std::vector<std::vector<T>>& rows, int64_t nrow, int64_t rowlen,
+                  const messagesink& messages, const char* caller, const char* name) {
+    if (!allocate(rows, nrow, messages, caller, name)) return false;
     const std::string rowname = std::string(name) + "[i]";
     bool ok = true;
-    for (auto& row : rows) ok = allocate(row, rowlen, caller, rowname.c_str()) && ok;
+    for (auto& row : rows) ok = allocate(row, rowlen, messages, caller, rowname.c_str()) && ok;
     return ok;
 }

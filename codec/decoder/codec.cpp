@@ -26,30 +26,30 @@ int codec::arrayalloc_codec(int32_t longlen_, int32_t shortlen_, int32_t nblock_
     // Every array is tried, so that every failing one shows its message; the caller must
     // not use the decoder when any failed.
     bool ok = true;
-    ok = allocaterows(mdctbuf, nblock, speclen, caller, "mdctbuf") && ok;
-    ok = allocaterows(mdctinit, nblock, speclen, caller, "mdctinit") && ok;
-    if (allocate(shortwindow, 2 * int64_t{shortlen}, caller, "shortwindow"))
+    ok = allocaterows(mdctbuf, nblock, speclen, messages, caller, "mdctbuf") && ok;
+    ok = allocaterows(mdctinit, nblock, speclen, messages, caller, "mdctinit") && ok;
+    if (allocate(shortwindow, 2 * int64_t{shortlen}, messages, caller, "shortwindow"))
         makewindow(shortwindow.data(), 2 * shortlen);
     else
         ok = false;
-    if (allocate(longwindow, 2 * int64_t{longlen}, caller, "longwindow"))
+    if (allocate(longwindow, 2 * int64_t{longlen}, messages, caller, "longwindow"))
         makewindow(longwindow.data(), 2 * longlen);
     else
         ok = false;
-    ok = allocate(datai, 2 * int64_t{speclen}, caller, "datai") && ok;
-    ok = allocate(datar, 2 * int64_t{speclen}, caller, "datar") && ok;
-    ok = allocate(delaybuf, 2 * int64_t{framelen}, caller, "delaybuf") && ok;
-    ok = allocate(wi_buf, 2 * int64_t{speclen}, caller, "wi_buf") && ok;
-    ok = allocate(wr_buf, 2 * int64_t{speclen}, caller, "wr_buf") && ok;
-    ok = allocaterows(mdcti, nblock, speclen, caller, "mdcti") && ok;
-    ok = allocaterows(scf, nblock, nbandmax, caller, "scf") && ok;
-    ok = allocate(scfres, nblock, caller, "scfres") && ok;
-    ok = allocaterows(weight, nblock, nbandmax, caller, "weight") && ok;
-    ok = allocaterows(dweight, nblock, nbandmax, caller, "dweight") && ok;
-    ok = allocate(weightref, nblock, caller, "weightref") && ok;
-    ok = allocaterows(weightflag, nblock, nbandmax, caller, "weightflag") && ok;
-    ok = allocate(bndsize1, nband1, caller, "bndsize1") && ok;
-    ok = allocate(bndsize2, nband2, caller, "bndsize2") && ok;
+    ok = allocate(datai, 2 * int64_t{speclen}, messages, caller, "datai") && ok;
+    ok = allocate(datar, 2 * int64_t{speclen}, messages, caller, "datar") && ok;
+    ok = allocate(delaybuf, 2 * int64_t{framelen}, messages, caller, "delaybuf") && ok;
+    ok = allocate(wi_buf, 2 * int64_t{speclen}, messages, caller, "wi_buf") && ok;
+    ok = allocate(wr_buf, 2 * int64_t{speclen}, messages, caller, "wr_buf") && ok;
+    ok = allocaterows(mdcti, nblock, speclen, messages, caller, "mdcti") && ok;
+    ok = allocaterows(scf, nblock, nbandmax, messages, caller, "scf") && ok;
+    ok = allocate(scfres, nblock, messages, caller, "scfres") && ok;
+    ok = allocaterows(weight, nblock, nbandmax, messages, caller, "weight") && ok;
+    ok = allocaterows(dweight, nblock, nbandmax, messages, caller, "dweight") && ok;
+    ok = allocate(weightref, nblock, messages, caller, "weightref") && ok;
+    ok = allocaterows(weightflag, nblock, nbandmax, messages, caller, "weightflag") && ok;
+    ok = allocate(bndsize1, nband1, messages, caller, "bndsize1") && ok;
+    ok = allocate(bndsize2, nband2, messages, caller, "bndsize2") && ok;
     return ok ? 0 : 1;
 }
 
@@ -100,8 +100,8 @@ void codec::setsamplerate(int16_t index) {
 }
 
 void codec::setbands() {
-    bandlayout(bndsize1.data(), nband1, shortbandtype, shorterbbase, 2 * shortlen, fs_khz);
-    bandlayout(bndsize2.data(), nband2, longbandtype, longerbbase, 2 * longlen, fs_khz);
+    bandlayout(messages, bndsize1.data(), nband1, shortbandtype, shorterbbase, 2 * shortlen, fs_khz);
+    bandlayout(messages, bndsize2.data(), nband2, longbandtype, longerbbase, 2 * longlen, fs_khz);
 }
 
 void codec::makewindow(double* table, int32_t length) const {

@@ -91,32 +91,6 @@ constexpr int32_t crcwordbits = 16;
 constexpr int32_t levelweight = 0, levelzerorun = 1, levelremainder = 2, levelsign = 3;
 constexpr int32_t allchannels = -1;
 
-// A weight received in a pass and not yet confirmed by a pass CRC.
-struct pendingweight {
-    int32_t ch; // allchannels when shared
-    int32_t group;
-    int32_t band;
-};
-
-// Work lists, sized once for the largest frame seen: the decoder runs once per frame
-// and channel on one thread, so they are reused instead of allocated per call.
-struct workspace {
-    // Open (still insignificant) scan positions, one bit each, 64 to a word: a zero run
-    // of n open positions skips whole words by their population count.
-    std::vector<uint64_t> open;
-    // Significant coefficients in the order they became significant.
-    std::vector<int32_t*> sigcoef;
-    std::vector<int32_t> sigband, sigdepth, sigbp;
-    std::vector<int32_t> coefband; // band of each coefficient index within a block
-    std::vector<int32_t> bandstart;
-    std::vector<pendingweight> pending;
-};
-
-workspace& sharedworkspace() {
-    static workspace ws;
-    return ws;
-}
-
 // Byte i of the result holds the number of set bits in bytes 0..i of x, so the top byte
 // is the count of the whole word. Plain arithmetic, for every x86-64 (whose baseline has
 // no population-count instruction, where a library call per word would cost more).
@@ -161,10 +135,11 @@ int32_t roundoffset(double x) {
 
 class passdecoder {
   public:
-    passdecoder(bitstream& reader, uint16_t* crcbuf, int16_t payloadwords, zatdec* channels,
-                const scanlayout& layout, const passsettings& settings, const passvariant& variant)
+    passdecoder(bitstream& reader, passworkspace& ws, uint16_t* crcbuf, int16_t payloadwords,
+                zatdec* channels, const scanlayout& layout, const passsettings& settings,
+                const passvariant& variant)
         : reader(reader), crcbuf(crcbuf), payloadwords(payloadwords), channels(channels), layout(layout),
-          s(settings), v(variant), ws(sharedworkspace()), total(layout.length()),
+          s(settings), v(variant), ws(ws), total(layout.length()),
           nband(std::clamp<int32_t>(settings.args.nband, 0, channels[0].nbandmax)),
           code{settings.args.wparam, settings.wstepmode, settings.wsignmode, settings.weightbits,
                variant.accumulatorbits} {}
@@ -179,7 +154,7 @@ class passdecoder {
     const scanlayout& layout;
     const passsettings& s;
     const passvariant& v;
-    workspace& ws;
+    passworkspace& ws;
     const int32_t total;
     const int32_t nband; // coded bands, within the weight arrays
     const weightcodeparams code;
@@ -472,7 +447,7 @@ void passdecoder::checkcrc() {
         ++reader.crcptr;
     }
     const int64_t nwords = reader.crcptr - crcbuf;
-    if (nwords > payloadwords) showmessage(v.overflowmessage);
+    if (nwords > payloadwords) reader.messages(v.overflowmessage);
     const uint16_t crc = reader.crc16(crcbuf, static_cast<uint32_t>(nwords));
     uint16_t received = 0; // a word that cannot be read counts as 0
     bool failed;
@@ -561,8 +536,9 @@ void passdecoder::eraseunconfirmed() {
 
 } // namespace
 
-passresult decodepasses(bitstream& reader, uint16_t* crcbuf, int16_t payloadwords, zatdec* channels,
-                        const scanlayout& layout, const passsettings& settings, const passvariant& variant) {
-    passdecoder decoder(reader, crcbuf, payloadwords, channels, layout, settings, variant);
+passresult decodepasses(bitstream& reader, passworkspace& ws, uint16_t* crcbuf, int16_t payloadwords,
+                        zatdec* channels, const scanlayout& layout, const passsettings& settings,
+                        const passvariant& variant) {
+    passdecoder decoder(reader, ws, crcbuf, payloadwords, channels, layout, settings, variant);
     return decoder.run();
 }

@@ -132,8 +132,9 @@ struct passresult {
 //
 // A top bit-plane above 30 cannot be held in a 32-bit coefficient: nothing is decoded
 // and the result reports a failed top-plane CRC, so the frame decoders conceal the frame.
-passresult decodepasses(bitstream& reader, uint16_t* crcbuf, int16_t payloadwords, zatdec* channels,
-                        const scanlayout& layout, const passsettings& settings, const passvariant& variant);
+passresult decodepasses(bitstream& reader, passworkspace& ws, uint16_t* crcbuf, int16_t payloadwords,
+                        zatdec* channels, const scanlayout& layout, const passsettings& settings,
+                        const passvariant& variant);
 
 // Runs the passes for a decoder state (zatdec or jzat) over its channels and stores nsig,
 // crcerror and crcerrorpos in it.
@@ -144,7 +145,8 @@ void runpasses(decoderstate& d, zatdec* channels, int32_t nchan, int32_t chanint
         makescanlayout(nchan, chaninterleave, args.nblk, args.ncoef, args.scan, channels[0]);
     passsettings settings = passsettingsof(d, args);
     settings.weightshare = weightshare;
-    const passresult r = decodepasses(d, d.crcbuf, d.payloadwords, channels, layout, settings, variant);
+    const passresult r =
+        decodepasses(d, d.passes, d.crcbuf, d.payloadwords, channels, layout, settings, variant);
     d.nsig = r.nsig;
     d.crcerror = r.crcerror;
     d.crcerrorpos = r.crcerrorpos;

@@ -17,8 +17,8 @@ zatdec::zatdec() : codec() {
 int zatdec::arrayalloc_zatdec(int32_t longlen_, int32_t shortlen_, int32_t nblock_, int32_t midpoint_,
                               int32_t nband1_, int32_t nband2_) {
     bool ok = arrayalloc_codec(longlen_, shortlen_, nblock_, midpoint_, nband1_, nband2_) == 0;
-    ok = allocate(lastgoodlong, longlen, caller, "lastgoodlong") && ok;
-    ok = allocate(lastgoodshort, shortlen, caller, "lastgoodshort") && ok;
+    ok = allocate(lastgoodlong, longlen, messages, caller, "lastgoodlong") && ok;
+    ok = allocate(lastgoodshort, shortlen, messages, caller, "lastgoodshort") && ok;
     return ok ? 0 : 1;
 }
 

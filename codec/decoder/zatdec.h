@@ -3,14 +3,22 @@
 // concealment and synthesis of one channel.
 #include <cstdint>
 
+#include "base/random.h"
 #include "codec/decoder/codec.h"
 #include "codec/decoder/gaincache.h"
+#include "codec/decoder/passworkspace.h"
 
 class zatdec : public codec {
   public:
     zatdec();
 
     uint16_t crcbuf[512] = {}; // protected bits of one significance pass
+    passworkspace passes;      // work lists of the bit-plane passes
+    // The source of the concealment draws: the operation's, handed in before a frame, or
+    // without one the decoder's own.
+    randomsource* random = nullptr;
+    randomsource ownrandom;
+    randomsource& draws() { return random != nullptr ? *random : ownrandom; }
 
     // Frame values, handed in before every frame.
     int16_t payloadwords = 0;

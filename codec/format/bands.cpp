@@ -8,39 +8,42 @@
 namespace {
 
 // Reports a table whose sizes do not cover the block exactly.
-void checksum(const int32_t* sizes, int32_t nband, int32_t half, const char* message) {
+void checksum(const messagesink& messages, const int32_t* sizes, int32_t nband, int32_t half,
+              const char* message) {
     int64_t sum = 0;
     for (int32_t b = 0; b < nband; ++b) sum += sizes[b];
-    if (sum != half) showmessage(message);
+    if (sum != half) messages(message);
 }
 
 } // namespace
 
-void bandlayout(int32_t* sizes, int32_t nband, int32_t type, double p, int32_t total, double fs_khz) {
+void bandlayout(const messagesink& messages, int32_t* sizes, int32_t nband, int32_t type, double p,
+                int32_t total, double fs_khz) {
     if (type != 0)
-        erbbands(sizes, nband, p, total, fs_khz);
+        erbbands(messages, sizes, nband, p, total, fs_khz);
     else
-        uniformbands(sizes, nband, total);
+        uniformbands(messages, sizes, nband, total);
 }
 
-void uniformbands(int32_t* sizes, int32_t nband, int32_t total) {
+void uniformbands(const messagesink& messages, int32_t* sizes, int32_t nband, int32_t total) {
     const int32_t half = total / 2;
     int32_t rest = half;
     for (int32_t b = 0; b < nband; ++b) {
         sizes[b] = rest / (nband - b);
         rest -= sizes[b];
     }
-    checksum(sizes, nband, half, "incorrect uniform band sum");
+    checksum(messages, sizes, nband, half, "incorrect uniform band sum");
 }
 
 // Bands one p-scaled ERB wide (times a factor m), never narrower than the band below; m is
 // found by bisection so that the bands just cover the block, and the last band absorbs the
 // rounding. The arithmetic, its order and the search constants are shared with the encoder.
-void erbbands(int32_t* sizes, int32_t nband, double p, int32_t total, double fs_khz) {
+void erbbands(const messagesink& messages, int32_t* sizes, int32_t nband, double p, int32_t total,
+              double fs_khz) {
     if (nband <= 2) {
-        showmessage("nband out of range");
+        messages("nband out of range");
         // Keep the table defined for a caller that uses it anyway.
-        if (nband > 0) uniformbands(sizes, nband, total);
+        if (nband > 0) uniformbands(messages, sizes, nband, total);
         return;
     }
     const int32_t N = total;
@@ -51,7 +54,7 @@ void erbbands(int32_t* sizes, int32_t nband, double p, int32_t total, double fs_
     // A rate or base that gives no usable scale leaves nothing to search (unreachable from
     // the rate table); the table is kept defined.
     if (!(hi - lo > 0.000001) || half <= 0) {
-        uniformbands(sizes, nband, total);
+        uniformbands(messages, sizes, nband, total);
         return;
     }
     double m = (lo + hi) / 2;
@@ -78,5 +81,5 @@ void erbbands(int32_t* sizes, int32_t nband, double p, int32_t total, double fs_
         m = (hi + lo) / 2;
     }
     sizes[nband - 1] = static_cast<int32_t>(sizes[nband - 1] - (sum - half));
-    checksum(sizes, nband, half, "incorrect erb band sum");
+    checksum(messages, sizes, nband, half, "incorrect erb band sum");
 }

@@ -3,8 +3,6 @@
 #include <algorithm>
 #include <bit>
 
-#include "base/message.h"
-
 namespace {
 
 constexpr int16_t bandlimit = 32;
@@ -42,7 +40,7 @@ uint16_t readfield(decodeheader& header, int16_t nbits) {
 // Fills the rest of the writer's budget with zero bits.
 void padbudget(encodeheader& header) {
     const int16_t zero = 0;
-    for (; header.bitsleft > 0; --header.bitsleft) header.packbits(&zero, 1, 1, header.lengthok);
+    for (; header.bitsleft > 0; --header.bitsleft) header.packbits(&zero, 1, 1);
 }
 
 // A field of the header writer: where it does not fit, the rest of the budget is padded
@@ -53,7 +51,7 @@ void packfield(encodeheader& header, int32_t value, int16_t nbits) {
         return;
     }
     const auto field = static_cast<int16_t>(value);
-    header.packbits(&field, 1, nbits, header.lengthok);
+    header.packbits(&field, 1, nbits);
     header.bitsleft = static_cast<int16_t>(header.bitsleft - nbits);
 }
 
@@ -106,17 +104,17 @@ void decodeheader::read() {
     syncfound = std::popcount(static_cast<unsigned>(sync ^ syncword)) <= synctolerance || sync == syncword;
 
     frameindex = static_cast<int16_t>(readfield(*this, 4));
-    if (frameindex < 0 || frameindex > 15) showmessage("decodeheader::read(): frame index out of range");
+    if (frameindex < 0 || frameindex > 15) messages("decodeheader::read(): frame index out of range");
     framewords = static_cast<int16_t>(readfield(*this, 9));
     lengthok = framewords >= 8 && framewords <= maxframewords;
     channels = static_cast<int16_t>(readfield(*this, 1) + 1);
     if (channels < 1 || channels > 2) {
-        showmessage("decodeheader::read(): number of channels not supported");
+        messages("decodeheader::read(): number of channels not supported");
         return;
     }
     srindex = static_cast<int16_t>(readfield(*this, 3));
     if (srindex < 0 || srindex > 7) {
-        showmessage("decodeheader::read(): illegal sample rate");
+        messages("decodeheader::read(): illegal sample rate");
         return;
     }
     setsizes();
@@ -156,12 +154,11 @@ void decodeheader::read() {
 void encodeheader::pack() {
     // A header needs at least its sync word and its CRC word.
     if (headerwords < 2) {
-        showmessage("header packing overflow");
+        messages("header packing overflow");
         return;
     }
     resetbits();
     curword = 0;
-    errword = 0;
     bitsleft = headerbudget(headerwords);
 
     packfield(*this, syncword, 16);
@@ -193,12 +190,7 @@ void encodeheader::pack() {
     flushbits();
 
     const int16_t crcword = static_cast<int16_t>(headerwords - 1);
-    if (wordptr - wordbuf > crcword) showmessage("header packing overflow");
-    while (wordptr - wordbuf < crcword) {
-        *wordptr++ = 0;
-        if (errptr != nullptr) *errptr++ = 0;
-    }
-    const uint16_t crc = crc16(wordbuf + 1, static_cast<uint32_t>(crcword - 1));
-    wordbuf[crcword] = crc;
-    if (errbuf != nullptr) errbuf[crcword] = crc;
+    if (wordptr - wordbuf > crcword) messages("header packing overflow");
+    while (wordptr - wordbuf < crcword) *wordptr++ = 0;
+    wordbuf[crcword] = crc16(wordbuf + 1, static_cast<uint32_t>(crcword - 1));
 }

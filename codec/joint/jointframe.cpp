@@ -55,9 +55,9 @@ void jzatdec::decode_frame() {
         blockmode = LOST_FRAME;
 
     // shortlen + longlen draws in every frame, lost ones too, in this order.
-    randomrun draws;
-    randomsigns(concealshortsign, draws);
-    randomsigns(conceallongsign, draws);
+    randomrun run(draws());
+    randomsigns(concealshortsign, run);
+    randomsigns(conceallongsign, run);
 }
 
 void jzatdec::decodepayload(int32_t channels) {

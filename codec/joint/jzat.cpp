@@ -26,9 +26,9 @@ int jzat::jarrayalloc(int32_t longlen_, int32_t shortlen_, int32_t nblock_, int3
     nband2 = nband2_;
     nbandmax = std::max(nband1_, nband2_);
     // Two rows of grouping flags whatever nchan is: the header's flags are copied between them.
-    bool ok = allocate(scfres[0], nblock, caller, "scfres[chan]");
-    ok = allocate(scfres[1], nblock, caller, "scfres[chan]") && ok;
-    ok = allocate(conceallongsign, longlen, caller, "conceallongsign") && ok;
-    ok = allocate(concealshortsign, shortlen, caller, "concealshortsign") && ok;
+    bool ok = allocate(scfres[0], nblock, messages, caller, "scfres[chan]");
+    ok = allocate(scfres[1], nblock, messages, caller, "scfres[chan]") && ok;
+    ok = allocate(conceallongsign, longlen, messages, caller, "conceallongsign") && ok;
+    ok = allocate(concealshortsign, shortlen, messages, caller, "concealshortsign") && ok;
     return ok ? 0 : 1;
 }

@@ -32,6 +32,12 @@ class jzat : public bitstream {
     int32_t nband1 = 0, nband2 = 0, nbandmax = 0;
     int32_t runparammin = 1;
     uint16_t crcbuf[512] = {};
+    passworkspace passes; // work lists of the bit-plane passes
+    // The source of the concealment draws: the operation's, handed in before a frame, or
+    // without one the decoder's own.
+    randomsource* random = nullptr;
+    randomsource ownrandom;
+    randomsource& draws() { return random != nullptr ? *random : ownrandom; }
     zatdec* chdec = nullptr; // the nchan channel decoders
     double ratescale = 1.0;
     int32_t crcerrorpos = 100, crcerror = 0;

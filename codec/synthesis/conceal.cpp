@@ -1,7 +1,7 @@
 // Spectral reconstruction: substitutes for lost frames, noise filling of frames whose
 // coefficient data failed a CRC early, and the memory of the last good spectrum.
 //
-// Random draws (the program's single source, in call order): one per random sign and one
+// Random draws (the operation's source, in call order): one per random sign and one
 // per noise value, row by row and coefficient by coefficient; none anywhere else.
 #include <cmath>
 
@@ -10,8 +10,8 @@
 
 namespace {
 
-double unitdraw() {
-    return random_draw() / 32767.0;
+double unitdraw(randomsource& random) {
+    return random.draw() / 32767.0;
 }
 
 // First bin of the noise region: floor(2M*noisestart/fs + 0.5), held within 0..M so that
@@ -34,8 +34,9 @@ double noiselevel(const double* good, int32_t lo, int32_t hi) {
 // One rewrite of the rows of a frame from the last good spectrum of its block length.
 class concealpass {
   public:
-    concealpass(const zatdec& dec, int32_t m, const double* good, int32_t nrow, const int32_t* storedsigns)
-        : dec(dec), m(m), good(good), nrow(nrow), storedsigns(storedsigns),
+    concealpass(const zatdec& dec, randomsource& random, int32_t m, const double* good, int32_t nrow,
+                const int32_t* storedsigns)
+        : dec(dec), random(random), m(m), good(good), nrow(nrow), storedsigns(storedsigns),
           s0(startbin(m, dec.noisestart, dec.fs_khz)),
           // The flat level is fixed before any coefficient is touched; without a noise
           // region it is never used, and 0 avoids dividing by zero.
@@ -62,7 +63,7 @@ class concealpass {
             if (k < s0)
                 coef = a * good[k];
             else
-                coef = ((unitdraw() - 0.5) * a) * (dec.concealmethod == 2 ? flat : erblevel(k));
+                coef = ((unitdraw(random) - 0.5) * a) * (dec.concealmethod == 2 ? flat : erblevel(k));
             break;
         default:
             break;
@@ -74,7 +75,7 @@ class concealpass {
     double sign(int32_t k) const {
         if (dec.signrandom_on == 0 || k < s0) return 1.0;
         if (dec.signmode == 1 && dec.signstored_on != 0 && storedsigns != nullptr) return storedsigns[k];
-        return unitdraw() <= 0.5 ? -1.0 : 1.0;
+        return unitdraw(random) <= 0.5 ? -1.0 : 1.0;
     }
 
     // Level from the bins within one ERB around k (bin 0 takes a quarter bin as its
@@ -92,6 +93,7 @@ class concealpass {
     }
 
     const zatdec& dec;
+    randomsource& random;
     int32_t m;
     const double* good;
     int32_t nrow;
@@ -105,10 +107,10 @@ class concealpass {
 void zatdec::conceal_spectrum() {
     const double gain = std::pow(10.0, -concealatten / 20);
     const auto shortpass = [&] {
-        return concealpass(*this, shortlen, lastgoodshort.data(), nblock, concealshortsign);
+        return concealpass(*this, draws(), shortlen, lastgoodshort.data(), nblock, concealshortsign);
     };
     const auto longpass = [&] {
-        return concealpass(*this, longlen, lastgoodlong.data(), 1, conceallongsign);
+        return concealpass(*this, draws(), longlen, lastgoodlong.data(), 1, conceallongsign);
     };
 
     if (blockmode == LOST_FRAME) {

@@ -7,6 +7,8 @@
 #include <utility>
 #include <vector>
 
+#include "base/oncetable.h"
+
 namespace {
 
 // Twiddles w_m, m < span, of the stage with the given span: the running product
@@ -17,46 +19,50 @@ struct stagetwiddles {
     std::vector<double> wr, wi;
 };
 
-const stagetwiddles& twiddlesof(int32_t sign, int32_t span) {
-    static std::array<std::array<stagetwiddles, 32>, 2> cache;
-    stagetwiddles& w = cache[sign < 0 ? 0 : 1][std::countr_zero(static_cast<uint32_t>(span))];
-    if (w.wr.empty()) {
-        const double theta = std::numbers::pi / (-sign * span);
-        const double c = std::cos(theta);
-        const double s = std::sin(theta);
-        double wr = 1.0;
-        double wi = 0.0;
-        w.wr.resize(static_cast<size_t>(span));
-        w.wi.resize(static_cast<size_t>(span));
-        for (int32_t m = 0; m < span; m++) {
-            w.wr[m] = wr;
-            w.wi[m] = wi;
-            const double next = wr * c - wi * s;
-            wi = wr * s + wi * c;
-            wr = next;
-        }
+void buildtwiddles(stagetwiddles& w, int32_t sign, int32_t span) {
+    const double theta = std::numbers::pi / (-sign * span);
+    const double c = std::cos(theta);
+    const double s = std::sin(theta);
+    double wr = 1.0;
+    double wi = 0.0;
+    w.wr.resize(static_cast<size_t>(span));
+    w.wi.resize(static_cast<size_t>(span));
+    for (int32_t m = 0; m < span; m++) {
+        w.wr[m] = wr;
+        w.wi[m] = wi;
+        const double next = wr * c - wi * s;
+        wi = wr * s + wi * c;
+        wr = next;
     }
-    return w;
+}
+
+const stagetwiddles& twiddlesof(int32_t sign, int32_t span) {
+    static std::array<std::array<oncetable<stagetwiddles>, 32>, 2> tables;
+    return tables[sign < 0 ? 0 : 1][std::countr_zero(static_cast<uint32_t>(span))].get(
+        [&](stagetwiddles& w) { buildtwiddles(w, sign, span); });
 }
 
 // The swaps of the bit-reversal permutation of length n, in the order the classic
 // counter walk finds them; built once per length.
-const std::vector<std::pair<int32_t, int32_t>>& reversalswaps(int32_t n) {
-    static std::array<std::vector<std::pair<int32_t, int32_t>>, 32> cache;
-    auto& swaps = cache[std::countr_zero(static_cast<uint32_t>(n))];
-    if (swaps.empty()) {
-        int32_t j = 0;
-        for (int32_t i = 0; i < n - 1; i++) {
-            if (i < j) swaps.emplace_back(i, j);
-            int32_t m = n / 2;
-            while (m >= 1 && m <= j) {
-                j = j - m;
-                m = m / 2;
-            }
-            j = j + m;
+using swaplist = std::vector<std::pair<int32_t, int32_t>>;
+
+void buildswaps(swaplist& swaps, int32_t n) {
+    int32_t j = 0;
+    for (int32_t i = 0; i < n - 1; i++) {
+        if (i < j) swaps.emplace_back(i, j);
+        int32_t m = n / 2;
+        while (m >= 1 && m <= j) {
+            j = j - m;
+            m = m / 2;
         }
+        j = j + m;
     }
-    return swaps;
+}
+
+const swaplist& reversalswaps(int32_t n) {
+    static std::array<oncetable<swaplist>, 32> tables;
+    return tables[std::countr_zero(static_cast<uint32_t>(n))].get(
+        [n](swaplist& swaps) { buildswaps(swaps, n); });
 }
 
 // The butterflies of pairs (m, m + span), m < span, of one block: the halves r0/i0 and

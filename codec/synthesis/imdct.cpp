@@ -7,6 +7,7 @@
 #include <numbers>
 #include <vector>
 
+#include "base/oncetable.h"
 #include "codec/synthesis/fft.h"
 
 namespace {
@@ -18,25 +19,25 @@ struct twiddles {
     std::vector<double> cospsi, sinpsi; // psi = (4k + 1)*pi/(N + N)
 };
 
-const twiddles& twiddles_for(int32_t n) {
-    static std::array<twiddles, 32> cache;
-    twiddles& t = cache[std::countr_zero(static_cast<uint32_t>(n))];
-    if (t.cosphi.empty()) {
-        const int32_t quarter = n / 4;
-        t.cosphi.resize(quarter);
-        t.sinphi.resize(quarter);
-        t.cospsi.resize(quarter);
-        t.sinpsi.resize(quarter);
-        for (int32_t k = 0; k < quarter; k++) {
-            const double phi = k * 2 * std::numbers::pi / n;
-            const double psi = (4 * k + 1) * std::numbers::pi / (n + n);
-            t.cosphi[k] = std::cos(phi);
-            t.sinphi[k] = std::sin(phi);
-            t.cospsi[k] = std::cos(psi);
-            t.sinpsi[k] = std::sin(psi);
-        }
+void buildtwiddles(twiddles& t, int32_t n) {
+    const int32_t quarter = n / 4;
+    t.cosphi.resize(quarter);
+    t.sinphi.resize(quarter);
+    t.cospsi.resize(quarter);
+    t.sinpsi.resize(quarter);
+    for (int32_t k = 0; k < quarter; k++) {
+        const double phi = k * 2 * std::numbers::pi / n;
+        const double psi = (4 * k + 1) * std::numbers::pi / (n + n);
+        t.cosphi[k] = std::cos(phi);
+        t.sinphi[k] = std::sin(phi);
+        t.cospsi[k] = std::cos(psi);
+        t.sinpsi[k] = std::sin(psi);
     }
-    return t;
+}
+
+const twiddles& twiddles_for(int32_t n) {
+    static std::array<oncetable<twiddles>, 32> tables;
+    return tables[std::countr_zero(static_cast<uint32_t>(n))].get([n](twiddles& t) { buildtwiddles(t, n); });
 }
 
 } // namespace

@@ -1,6 +1,6 @@
 #include "engine/errors/errorchannel.h"
 
-#include "app/CTonvexDoc.h"
+#include "engine/streamjob.h"
 
 namespace {
 
@@ -23,7 +23,7 @@ std::optional<int32_t> errormodelnamed(std::string_view name) {
     return std::nullopt;
 }
 
-std::string errormodelproblem(const CTonvexDoc& doc) {
+std::string errormodelproblem(const streamjob& doc) {
     const int32_t model = doc.errormodel;
     if (model < 0 || model > 3)
         return "error model " + std::to_string(model) +
@@ -39,7 +39,7 @@ std::string errormodelproblem(const CTonvexDoc& doc) {
     return "";
 }
 
-std::string errorchannel::prepare(const CTonvexDoc& doc) {
+std::string errorchannel::prepare(const streamjob& doc) {
     bitchannel = {};
     framechannel = {};
     pattern.reset();
@@ -68,15 +68,15 @@ template <typename decision> uint16_t wordflips(decision hit) {
 
 } // namespace
 
-uint16_t errorchannel::gilbertflips(double ber, double gamma) {
-    return wordflips([&] { return bitchannel.pass(ber, gamma); });
+uint16_t errorchannel::gilbertflips(randomsource& random, double ber, double gamma) {
+    return wordflips([&] { return bitchannel.pass(random, ber, gamma); });
 }
 
 uint16_t errorchannel::patternflips() {
     return wordflips([this] { return nextmark(); });
 }
 
-bool errorchannel::erasesframe(int32_t model, double fer, double gamma) {
-    if (model == errormodel_erasure) return framechannel.pass(fer, gamma);
+bool errorchannel::erasesframe(randomsource& random, int32_t model, double fer, double gamma) {
+    if (model == errormodel_erasure) return framechannel.pass(random, fer, gamma);
     return framepattern() && nextmark();
 }

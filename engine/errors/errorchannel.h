@@ -15,7 +15,7 @@
 #include "engine/errors/twostatechannel.h"
 #include "engine/io/g192.h"
 
-class CTonvexDoc;
+class streamjob;
 
 enum errormodels : int32_t {
     errormodel_independent = 0,
@@ -30,22 +30,22 @@ std::optional<int32_t> errormodelnamed(std::string_view name);
 
 // Why the model settings cannot run (gamma outside 0..1, a rate outside 0..0.5, no
 // pattern file named), empty when they can. The pattern file itself is read by prepare.
-std::string errormodelproblem(const CTonvexDoc& doc);
+std::string errormodelproblem(const streamjob& doc);
 
 class errorchannel {
   public:
     // Starts the channel afresh for one decode with the document's model and, for
     // errormodel 3, reads the pattern file. The text for the user when the model cannot
     // run, empty when it can.
-    std::string prepare(const CTonvexDoc& doc);
+    std::string prepare(const streamjob& doc);
 
     // The bits of one word that the model flips, bit 15 first in the order the bits
     // travel. Two-state channel: two draws per bit (32 per word); pattern: 16 marks.
-    uint16_t gilbertflips(double ber, double gamma);
+    uint16_t gilbertflips(randomsource& random, double ber, double gamma);
     uint16_t patternflips();
     // Whether the model erases the next frame: two draws under errormodel 2, one mark of
     // a frame pattern under errormodel 3, never under the others.
-    bool erasesframe(int32_t model, double fer, double gamma);
+    bool erasesframe(randomsource& random, int32_t model, double fer, double gamma);
 
     bool bitpattern() const { return pattern && pattern->kind == errorpattern::bits; }
     bool framepattern() const { return pattern && pattern->kind == errorpattern::frames; }

@@ -8,15 +8,16 @@
 // neighbouring units is gamma, and hits come in bursts of mean length
 // 1 / ((1 - rate) x (1 - gamma)). gamma 0 is independent hits at rate; gamma 1 never
 // leaves the state it is in. The channel starts in the good state.
+#include "base/random.h"
 
 // A uniform value 0 <= u < 1 with 30 bits of resolution from two draws of the random
 // source, the high half first: one draw alone cannot tell a rate of 1e-5 from 3e-5.
-double fineuniform();
+double fineuniform(randomsource& random);
 
 class twostatechannel {
   public:
     // One unit through the channel at the given long-run rate and burstiness: two draws.
-    bool pass(double rate, double gamma);
+    bool pass(randomsource& random, double rate, double gamma);
     bool inbadstate() const { return bad; }
 
   private:

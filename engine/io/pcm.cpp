@@ -20,13 +20,14 @@ int16_t tosample(double v) {
 
 } // namespace
 
-void pcmconvert(const double* in, int16_t* out, int32_t n, int32_t stride, int32_t dither) {
+void pcmconvert(randomsource& random, const double* in, int16_t* out, int32_t n, int32_t stride,
+                int32_t dither) {
     // The dither of a chunk of samples is drawn first and then divided in one loop, which
     // the compiler runs two quotients at a time (each rounded as alone).
     constexpr int32_t chunk = 64;
     int r[2 * chunk];
     double d[chunk];
-    randomrun draws;
+    randomrun draws(random);
     for (int32_t start = 0; start < n; start += chunk) {
         const int32_t m = std::min(chunk, n - start);
         if (dither != 0) {

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <filesystem>
 
-#include "base/message.h"
 #include <sys/types.h>
 
 namespace {
@@ -83,16 +82,16 @@ bool samefile(const std::string& first, const std::string& second) {
     return std::filesystem::equivalent(first, second, error) && !error;
 }
 
-filehandle openbitstream(const std::string& path, const char* badname, const char* notfound,
-                         int64_t& length) {
+filehandle openbitstream(const messagesink& messages, const std::string& path, const char* badname,
+                         const char* notfound, int64_t& length) {
     if (!endsinztb(path)) {
-        showmessage(badname);
+        messages(badname);
         return nullptr;
     }
     filehandle file = openfile(path, "rb");
     length = file ? filesize(file.get()) : -1;
     if (length < 0) {
-        showmessage(notfound);
+        messages(notfound);
         return nullptr;
     }
     return file;

@@ -6,6 +6,8 @@
 #include <memory>
 #include <string>
 
+#include "base/message.h"
+
 struct fileclose {
     void operator()(std::FILE* file) const { std::fclose(file); }
 };
@@ -26,10 +28,11 @@ bool seekby(std::FILE* file, int64_t offset);
 // Size in bytes (seek to the end, take the position, seek back to the start); -1 on failure.
 int64_t filesize(std::FILE* file);
 
-// Opens a bitstream file for reading and takes its length. Shows badname when the path
+// Opens a bitstream file for reading and takes its length. Shows messages badname when the path
 // does not end in "ztb" and notfound when it cannot be opened or measured; then returns
 // no file.
-filehandle openbitstream(const std::string& path, const char* badname, const char* notfound, int64_t& length);
+filehandle openbitstream(const messagesink& messages, const std::string& path, const char* badname,
+                         const char* notfound, int64_t& length);
 // True when the last three characters are exactly "ztb".
 bool endsinztb(const std::string& path);
 // True when both paths name one existing file (also through links).

@@ -15,15 +15,15 @@ constexpr double shortbase = 80.0;
 constexpr double longbase = 45.0;
 
 // The 32-band ERB table of a block of `blocklength` coefficients at srindex.
-std::vector<int32_t> erbtable(int srindex, int32_t blocklength, double p) {
+std::vector<int32_t> erbtable(int srindex, int32_t blocklength, double p, const messagesink& messages = {}) {
     std::vector<int32_t> sizes(32, -1);
-    bandlayout(sizes.data(), 32, 1, p, 2 * blocklength, samplerate_khz(srindex));
+    bandlayout(messages, sizes.data(), 32, 1, p, 2 * blocklength, samplerate_khz(srindex));
     return sizes;
 }
 
 std::vector<int32_t> uniformtable(int32_t nband, int32_t blocklength) {
     std::vector<int32_t> sizes(nband, -1);
-    bandlayout(sizes.data(), nband, 0, 0.0, 2 * blocklength, 48.0);
+    bandlayout(messagesink(), sizes.data(), nband, 0, 0.0, 2 * blocklength, 48.0);
     return sizes;
 }
 
@@ -58,7 +58,7 @@ TEST(ErbBands, EveryRateCoversTheBlockWithGrowingBands) {
         const int32_t lengths[2] = {shortblocklength(srindex), 1024};
         const double bases[2] = {shortbase, longbase};
         for (int kind = 0; kind < 2; ++kind) {
-            const std::vector<int32_t> sizes = erbtable(srindex, lengths[kind], bases[kind]);
+            const std::vector<int32_t> sizes = erbtable(srindex, lengths[kind], bases[kind], messages.sink());
             EXPECT_EQ(std::accumulate(sizes.begin(), sizes.end(), 0), lengths[kind])
                 << "srindex " << srindex << " length " << lengths[kind];
             // Only the last band may shrink: it absorbs the rounding.
@@ -72,14 +72,14 @@ TEST(ErbBands, EveryRateCoversTheBlockWithGrowingBands) {
 TEST(ErbBands, TooFewBandsShowMessageAndFillUniformly) {
     messagerecorder messages;
     std::vector<int32_t> sizes(2, -1);
-    erbbands(sizes.data(), 2, shortbase, 256, 48.0);
+    erbbands(messages.sink(), sizes.data(), 2, shortbase, 256, 48.0);
     EXPECT_EQ(messages.shown, std::vector<std::string>{"nband out of range"});
     EXPECT_EQ(sizes, (std::vector<int32_t>{64, 64}));
 }
 
 TEST(ErbBands, UnusableRateKeepsTheTableDefined) {
     std::vector<int32_t> sizes(32, -1);
-    erbbands(sizes.data(), 32, shortbase, 256, samplerate_khz(9));
+    erbbands(messagesink(), sizes.data(), 32, shortbase, 256, samplerate_khz(9));
     EXPECT_EQ(sizes, std::vector<int32_t>(32, 4));
 }
 

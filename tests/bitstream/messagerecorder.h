@@ -1,21 +1,13 @@
 #pragma once
-// Collects the messages shown while it lives, so tests can assert on them.
+// Collects the messages shown through its sink, so tests can assert on them.
 #include <string>
 #include <vector>
 
 #include "base/message.h"
 
-class messagerecorder {
-  public:
-    messagerecorder() {
-        previous = setmessagehandler([this](const std::string& text) { shown.push_back(text); });
-    }
-    ~messagerecorder() { setmessagehandler(previous); }
-    messagerecorder(const messagerecorder&) = delete;
-    messagerecorder& operator=(const messagerecorder&) = delete;
-
+struct messagerecorder {
     std::vector<std::string> shown;
-
-  private:
-    messagehandler previous;
+    messagesink sink() {
+        return messagesink([this](const std::string& text) { shown.push_back(text); });
+    }
 };

@@ -9,16 +9,12 @@
 
 namespace {
 
-// Collects the messages shown while it lives.
-class messagerecorder {
-  public:
-    messagerecorder()
-        : previous(setmessagehandler([this](const std::string& text) { shown.push_back(text); })) {}
-    ~messagerecorder() { setmessagehandler(previous); }
+// Collects the messages shown through its sink.
+struct messagerecorder {
     std::vector<std::string> shown;
-
-  private:
-    messagehandler previous;
+    messagesink sink() {
+        return messagesink([this](const std::string& text) { shown.push_back(text); });
+    }
 };
 
 int count(const std::vector<std::string>& texts, const std::string& text) {
@@ -40,6 +36,7 @@ TEST(CodecState, ConstructorValues) {
 TEST(CodecState, AllocationSetsGeometryAndZeroFills) {
     messagerecorder messages;
     zatdec dec;
+    dec.messages = messages.sink();
     ASSERT_EQ(dec.arrayalloc_zatdec(1024, 64, 16, 544, 32, 24), 0);
     EXPECT_TRUE(messages.shown.empty());
     EXPECT_EQ(dec.speclen, 1024);
@@ -72,6 +69,7 @@ TEST(CodecState, AllocationSetsGeometryAndZeroFills) {
 TEST(CodecState, FailedArraysShowTheirMessagesAndReportFailure) {
     messagerecorder messages;
     zatdec dec;
+    dec.messages = messages.sink();
     // A negative block count cannot be allocated: every per-block array fails, and the
     // arrays sized by other values are still built.
     EXPECT_EQ(dec.arrayalloc_zatdec(1024, 128, -1, 576, 32, 32), 1);
@@ -89,6 +87,7 @@ TEST(CodecState, FailedArraysShowTheirMessagesAndReportFailure) {
 TEST(CodecState, EachFailingRowShowsItsMessageOnce) {
     messagerecorder messages;
     zatdec dec;
+    dec.messages = messages.sink();
     EXPECT_EQ(dec.arrayalloc_zatdec(1024, 128, 8, 576, -3, -3), 1);
     for (const char* name : {"scf", "weight", "dweight", "weightflag"})
         EXPECT_EQ(count(messages.shown, std::string("arrayalloc_codec(): ") + name + "[i] not allocated"), 8)
@@ -101,6 +100,7 @@ TEST(CodecState, EachFailingRowShowsItsMessageOnce) {
 TEST(CodecState, ZatdecArraysFailAfterTheCodecArrays) {
     messagerecorder messages;
     zatdec dec;
+    dec.messages = messages.sink();
     EXPECT_EQ(dec.arrayalloc_zatdec(1024, -128, 8, 576, 32, 32), 1);
     const std::vector<std::string> expected = {"arrayalloc_codec(): shortwindow not allocated",
                                                "arrayalloc_zatdec(): lastgoodshort not allocated"};

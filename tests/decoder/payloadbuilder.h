@@ -46,13 +46,11 @@ class payloadbuilder {
     static std::vector<uint16_t> pack(const std::vector<std::pair<uint32_t, int>>& list, size_t spare) {
         size_t nbits = 0;
         for (const auto& f : list) nbits += static_cast<size_t>(f.second);
-        std::vector<uint16_t> clean((nbits + 15) / 16 + 1 + spare, 0), errors(clean.size(), 0);
+        std::vector<uint16_t> clean((nbits + 15) / 16 + 1 + spare, 0);
         bitstream packer;
         packer.wordbuf = clean.data();
-        packer.errbuf = errors.data();
         packer.resetbits();
         packer.curword = 0;
-        packer.errword = 0;
         for (const auto& [value, width] : list) {
             int remaining = width; // wide fields go in pieces of at most 16 bits
             while (remaining > 0) {
@@ -60,7 +58,7 @@ class payloadbuilder {
                 const int shift = remaining - piece; // bits above 32 of a wide field are 0
                 const uint32_t part = shift >= 32 ? 0u : (value >> shift) & ((1u << piece) - 1u);
                 const int16_t v = static_cast<int16_t>(part);
-                packer.packbits(&v, 1, static_cast<int16_t>(piece), 0);
+                packer.packbits(&v, 1, static_cast<int16_t>(piece));
                 remaining -= piece;
             }
         }

@@ -309,15 +309,14 @@ TEST(SignificanceWeights, PlainVariantKeepsWeightsUnconfirmed) {
 
 TEST(SignificanceWeights, CrcOverflowMessageNamesTheDecoder) {
     std::vector<std::string> shown;
-    const messagehandler previous = setmessagehandler([&](const std::string& t) { shown.push_back(t); });
     weightfixture f;
+    f.dec.messages = messagesink([&](const std::string& t) { shown.push_back(t); });
     f.dec.crclevel = 3;
     payloadbuilder b;
     b.bits("1 1", true).field(5, 6, true).bits("000", true).crcword();
     f.load(b);
     f.dec.payloadwords = 0; // claims fewer words than one pass collects
     f.dec.pwcsig_decode_crc(1, 4, 0, b.size(), 0, 1, 2, f.sizes.data(), 1);
-    setmessagehandler(previous);
     ASSERT_EQ(shown.size(), 1u);
     EXPECT_EQ(shown[0], "zatdec::pwcsig_decode_crc() - crc packing overflow");
 }

@@ -14,7 +14,7 @@ class decodetest : public drivertest {
     wavfile decode(const std::vector<uint16_t>& stream) {
         writewordsfile(path("in.ztb"), stream);
         usefiles("in.ztb", "out.wav");
-        random_seed(1);
+        doc.random.seed(1);
         doc.decodeZAT();
         return readwav(path("out.wav"));
     }

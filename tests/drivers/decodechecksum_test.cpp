@@ -39,7 +39,7 @@ class decodechecksum : public drivertest {
         doc.bitstreampath =
             name == "test.ztb" ? std::string(TONVEX_SOURCE_DIR) + "/wav/test.ztb" : vectorpath(name);
         doc.wavpath = path("out.wav");
-        random_seed(1);
+        doc.random.seed(1);
         doc.decodeZAT();
         EXPECT_TRUE(doc.stats.completed) << run.stream << " " << run.settings;
         return fnv1a(readbytes(doc.wavpath));

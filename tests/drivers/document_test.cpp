@@ -90,17 +90,17 @@ TEST(Document, ScaledFrameLength) {
 TEST(Document, BitErrorsAtRateZeroFlipNothingButCountEveryBit) {
     CTonvexDoc doc;
     uint16_t words[3] = {0x1234, 0xFFFF, 0};
-    random_seed(1);
+    doc.random.seed(1);
     doc.inserterrors(words, 3, 1);
     EXPECT_EQ(words[0], 0x1234);
     EXPECT_EQ(doc.nbitsseen, 48);
     EXPECT_EQ(doc.nbiterrors, 0);
     // The 16 draws per word are still taken, so dither and concealment see the same
     // sequence as at any other rate.
-    const std::uint32_t after = random_state();
-    random_seed(1);
-    for (int draw = 0; draw < 48; draw++) random_draw();
-    EXPECT_EQ(after, random_state());
+    const std::uint32_t after = doc.random.state();
+    doc.random.seed(1);
+    for (int draw = 0; draw < 48; draw++) doc.random.draw();
+    EXPECT_EQ(after, doc.random.state());
     doc.ber = 0.002;
     doc.inserterrors(words, 3, 0); // switched off: no draws, still counted
     EXPECT_EQ(words[1], 0xFFFF);

@@ -12,7 +12,7 @@ void drivertest::SetUp() {
     dir = freshtestdir("tonvex_drivers");
     previouswindow = setmainframewindow(&window);
     previoushandler = setmessagehandler([this](const std::string& text) { messages.push_back(text); });
-    random_seed(1);
+    doc.random.seed(1);
     doc.directory = dir.string();
 }
 
@@ -42,7 +42,6 @@ std::vector<uint16_t> packframe(const framespec& spec) {
     std::vector<uint16_t> errors(words.size());
     encodeheader writer;
     writer.wordbuf = words.data();
-    writer.errbuf = errors.data();
     writer.framelen = 1024;
     writer.srindex = spec.srindex;
     writer.setsizes();

@@ -11,7 +11,7 @@
 
 #include "app/CTonvexDoc.h"
 #include "app/framewindow.h"
-#include "base/message.h"
+#include "app/messagebox.h"
 
 struct recordingwindow : framewindow {
     std::vector<int32_t> progress;

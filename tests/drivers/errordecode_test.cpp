@@ -22,13 +22,13 @@ class errordecode : public drivertest {
   protected:
     void SetUp() override {
         drivertest::SetUp();
-        doc.onevent = [this](const driveevent& e) { events.push_back(e); };
+        doc.hooks.event = [this](const driveevent& e) { events.push_back(e); };
     }
     wavfile decode(const std::vector<uint16_t>& stream) {
         writewordsfile(path("in.ztb"), stream);
         usefiles("in.ztb", "out.wav");
         events.clear();
-        random_seed(1);
+        doc.random.seed(1);
         doc.decodeZAT();
         return readwav(path("out.wav"));
     }

@@ -28,7 +28,7 @@ bitrun runbits(int32_t model, double ber, double gamma, int32_t words) {
     doc.errormodel = model;
     doc.ber = ber;
     doc.gamma = gamma;
-    random_seed(1);
+    doc.random.seed(1);
     std::vector<uint16_t> buffer(static_cast<size_t>(words), 0);
     doc.inserterrors(buffer.data(), words, 1);
     int64_t ones = 0;
@@ -48,7 +48,7 @@ framerun runframes(double fer, double gamma, int frames) {
     doc.errormodel = errormodel_erasure;
     doc.fer = fer;
     doc.gamma = gamma;
-    random_seed(1);
+    doc.random.seed(1);
     int64_t erased = 0;
     for (int f = 0; f < frames; f++) erased += doc.eraseframe(f) ? 1 : 0;
     EXPECT_EQ(erased, doc.stats.frameserased);
@@ -62,17 +62,17 @@ constexpr int32_t longrun = 1 << 18; // words: 4194304 bits
 TEST(ErrorModels, DefaultModelDrawsOncePerBitLeastSignificantFirst) {
     CTonvexDoc doc;
     doc.ber = 0.002;
-    random_seed(1);
+    doc.random.seed(1);
     std::vector<uint16_t> words(4096, 0x5A5A);
     doc.inserterrors(words.data(), 4096, 1);
 
     // The rule written out: bit b of each word flips when 1 - r/32767 < ber.
-    random_seed(1);
+    doc.random.seed(1);
     int64_t flipped = 0;
     for (const uint16_t got : words) {
         uint16_t want = 0x5A5A;
         for (int b = 0; b < 16; b++)
-            if (1.0 - random_draw() / 32767.0 < 0.002) {
+            if (1.0 - doc.random.draw() / 32767.0 < 0.002) {
                 want = static_cast<uint16_t>(want ^ (1u << b));
                 flipped += 1;
             }
@@ -115,16 +115,16 @@ TEST(ErrorModels, TwoStateChannelDrawsTwicePerBit) {
     doc.errormodel = errormodel_gilbert;
     doc.ber = 0.001;
     doc.gamma = 0.5;
-    random_seed(1);
+    doc.random.seed(1);
     uint16_t words[10] = {};
     doc.inserterrors(words, 10, 1);
-    const uint32_t after = random_state();
-    random_seed(1);
-    for (int i = 0; i < 10 * 32; i++) random_draw();
-    EXPECT_EQ(after, random_state());
+    const uint32_t after = doc.random.state();
+    doc.random.seed(1);
+    for (int i = 0; i < 10 * 32; i++) doc.random.draw();
+    EXPECT_EQ(after, doc.random.state());
     // Switched off: no draws, but the bits still count as seen.
     doc.inserterrors(words, 10, 0);
-    EXPECT_EQ(after, random_state());
+    EXPECT_EQ(after, doc.random.state());
     EXPECT_EQ(doc.nbitsseen, 320);
 }
 
@@ -133,17 +133,17 @@ TEST(ErrorModels, TwoStateChannelAtTheEnds) {
     EXPECT_EQ(runbits(errormodel_gilbert, 0.0, 0.9, 1024).flipped, 0);
     EXPECT_EQ(runbits(errormodel_gilbert, 0.002, 1.0, 1024).flipped, 0);
     twostatechannel channel;
-    random_seed(1);
-    EXPECT_TRUE(channel.pass(1.0, 0.0));
-    for (int i = 0; i < 100; i++) ASSERT_TRUE(channel.pass(0.0, 1.0));
+    randomsource random;
+    EXPECT_TRUE(channel.pass(random, 1.0, 0.0));
+    for (int i = 0; i < 100; i++) ASSERT_TRUE(channel.pass(random, 0.0, 1.0));
 }
 
 TEST(ErrorModels, FineUniformTakesTheHighDrawFirst) {
-    random_seed(1);
-    const int high = random_draw();
-    const int low = random_draw();
-    random_seed(1);
-    EXPECT_EQ(fineuniform(), (high * 32768.0 + low) / 1073741824.0);
+    randomsource random;
+    const int high = random.draw();
+    const int low = random.draw();
+    random.seed(1);
+    EXPECT_EQ(fineuniform(random), (high * 32768.0 + low) / 1073741824.0);
 }
 
 TEST(ErrorModels, FrameErasuresAtTenPercent) {
@@ -159,23 +159,23 @@ TEST(ErrorModels, FrameErasuresAtTenPercent) {
 TEST(ErrorModels, OnlyFrameModelsEraseAndNoneWhenSwitchedOff) {
     CTonvexDoc doc;
     doc.fer = 0.5;
-    random_seed(1);
+    doc.random.seed(1);
     for (int32_t model : {errormodel_independent, errormodel_gilbert, errormodel_pattern}) {
         doc.errormodel = model;
         for (int f = 0; f < 50; f++) ASSERT_FALSE(doc.eraseframe(f));
     }
-    EXPECT_EQ(random_state(), 1u);
+    EXPECT_EQ(doc.random.state(), 1u);
     doc.errormodel = errormodel_erasure;
     doc.errorsenabled = 0;
     for (int f = 0; f < 50; f++) ASSERT_FALSE(doc.eraseframe(f));
-    EXPECT_EQ(random_state(), 1u);
+    EXPECT_EQ(doc.random.state(), 1u);
     // Erasures leave the bits alone and draw nothing for them.
     doc.errorsenabled = 1;
     uint16_t words[4] = {1, 2, 3, 4};
     doc.inserterrors(words, 4, 1);
     EXPECT_EQ(words[3], 4);
     EXPECT_EQ(doc.nbitsseen, 64);
-    EXPECT_EQ(random_state(), 1u);
+    EXPECT_EQ(doc.random.state(), 1u);
 }
 
 TEST(BurstHistogram, RunsGoOnAcrossWordsMostSignificantBitFirst) {
@@ -241,20 +241,20 @@ TEST(PatternMaker, PatternsHaveTheStatisticsOfTheirModel) {
         for (const uint8_t mark : p.marks) h.record(mark != 0);
         return h;
     };
-    random_seed(1);
-    const errorpattern independent = makepattern(errormodel_independent, 0.01, 0.9, 1000000);
+    randomsource random;
+    const errorpattern independent = makepattern(random, errormodel_independent, 0.01, 0.9, 1000000);
     EXPECT_EQ(independent.kind, errorpattern::bits);
     ASSERT_EQ(independent.marks.size(), 1000000u);
     const bursthistogram ih = measure(independent);
     EXPECT_NEAR(static_cast<double>(ih.hits()), 10000.0, 5 * std::sqrt(1e6 * 0.01 * 0.99));
     EXPECT_NEAR(ih.meanlength(), 1.0 / 0.99, 0.01); // gamma is ignored
 
-    const bursthistogram gh = measure(makepattern(errormodel_gilbert, 0.01, 0.9, 1000000));
+    const bursthistogram gh = measure(makepattern(random, errormodel_gilbert, 0.01, 0.9, 1000000));
     EXPECT_NEAR(static_cast<double>(gh.hits()), 10000.0, 5 * std::sqrt(1e6 * 0.01 * 0.99 * 19.0));
     EXPECT_NEAR(gh.meanlength(), 1.0 / (0.99 * 0.1), 1.5);
 
-    const errorpattern frames = makepattern(errormodel_erasure, 0.1, 0.0, 20000);
+    const errorpattern frames = makepattern(random, errormodel_erasure, 0.1, 0.0, 20000);
     EXPECT_EQ(frames.kind, errorpattern::frames);
     EXPECT_NEAR(static_cast<double>(measure(frames).hits()), 2000.0, 5 * std::sqrt(20000 * 0.09));
-    EXPECT_TRUE(makepattern(errormodel_erasure, 0.1, 0.0, 0).marks.empty());
+    EXPECT_TRUE(makepattern(random, errormodel_erasure, 0.1, 0.0, 0).marks.empty());
 }

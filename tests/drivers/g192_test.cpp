@@ -86,7 +86,7 @@ TEST_F(patterntest, BitPatternFlipsExactlyTheMarkedBitsMostSignificantFirst) {
     EXPECT_EQ(words[2], static_cast<uint16_t>(0x1000 | 0x0400 | 0x0080 | 0x0010));
     EXPECT_EQ(doc.nbiterrors, 10);
     EXPECT_EQ(doc.nbitsseen, 48);
-    EXPECT_EQ(random_state(), 1u); // a pattern draws nothing
+    EXPECT_EQ(doc.random.state(), 1u); // a pattern draws nothing
 }
 
 TEST_F(patterntest, FramePatternErasesExactlyTheMarkedFramesAndRepeats) {

@@ -190,7 +190,7 @@ TEST_F(readframetest, FewerThanSixteenBytesAfterTheLastFrameAreIgnored) {
 
 TEST_F(readframetest, EventsNameTheFrameAndTheWay) {
     std::vector<driveevent> events;
-    doc.onevent = [&events](const driveevent& e) { events.push_back(e); };
+    doc.hooks.event = [&events](const driveevent& e) { events.push_back(e); };
     auto stream = packframes({}, 4);
     damageheader(stream, 2 * 20);
     ASSERT_EQ(open(stream), framereader::search::found);

@@ -47,7 +47,7 @@ class scaletest : public drivertest {
         writewordsfile(path("dec.ztb"), stream);
         usefiles("dec.ztb", "dec.wav");
         doc.errorsenabled = 0;
-        random_seed(1);
+        doc.random.seed(1);
         doc.decodeZAT();
         EXPECT_TRUE(doc.stats.completed);
         return readwav(path("dec.wav")).samples;

@@ -117,7 +117,7 @@ void encodertest::SetUp() {
     dir = freshtestdir("tonvex_encoder");
     previouswindow = setmainframewindow(&window);
     previoushandler = setmessagehandler([this](const std::string& text) { messages.push_back(text); });
-    random_seed(1);
+    doc.random.seed(1);
     doc.directory = dir.string();
 }
 

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "base/message.h"
+#include "app/messagebox.h"
 
 class CMainFrame;
 

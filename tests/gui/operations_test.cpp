@@ -70,7 +70,7 @@ class OperationsTest : public testing::Test {
         ASSERT_TRUE(app.InitInstance());
         answer(frame(), filedirectory, folder.path());
         answer(frame(), filebitstream, "song");
-        random_seed(1);
+        doc().random.seed(1);
     }
     CMainFrame& frame() { return *app.mainframe(); }
     CTonvexDoc& doc() { return *app.document(); }

@@ -41,7 +41,7 @@ uint64_t outputchecksum(const pinned& run, const fs::path& dir) {
         const size_t eq = pair.find('=');
         EXPECT_EQ(setsettingtext(doc, pair.substr(0, eq), pair.substr(eq + 1)), setresult::ok) << pair;
     }
-    random_seed(1);
+    doc.random.seed(1);
     doc.bitstreampath = (fs::path(TONVEX_SOURCE_DIR) / "wav" / "test.ztb").string();
     const fs::path output = dir / (run.scale ? "out_s.ztb" : "out.wav");
     if (run.scale) {

@@ -4,8 +4,8 @@
 
 #include "app/CTonvexDoc.h"
 #include "app/framewindow.h"
+#include "app/messagebox.h"
 #include "app/settings.h"
-#include "base/message.h"
 #include "base/random.h"
 #include "fuzz/driverfuzzing.h"
 #include "fuzz/outcomes.h"
@@ -43,7 +43,7 @@ class driverrun {
         previoushandler = setmessagehandler([this](const std::string& text) { messages.push_back(text); });
         previouswindow = setmainframewindow(&window);
         applysettings(doc, settings);
-        random_seed(1);
+        doc.random.seed(1);
     }
     ~driverrun() {
         setmainframewindow(previouswindow);
@@ -124,7 +124,6 @@ void patchheader(std::vector<uint16_t>& words, size_t offset, const decodeheader
     change(writer);
     writer.lengthok = 0; // no injected errors
     writer.wordbuf = buffer.data();
-    writer.errbuf = nullptr;
     writer.pack();
     setmessagehandler(previous);
     std::copy_n(buffer.begin(), H, words.begin() + static_cast<std::ptrdiff_t>(offset));

@@ -63,15 +63,14 @@ TEST(JointFrame, StereoFrameIsConvertedAndMonoIsNot) {
 TEST(JointFrame, EveryFrameDrawsFreshConcealmentSigns) {
     jointfixture f;
     f.joint.framelost = 1;
-    random_seed(1);
     f.joint.decode_frame();
-    const uint32_t after = random_state();
+    const uint32_t after = f.joint.ownrandom.state();
     EXPECT_EQ(f.joint.blockmode, LOST_FRAME);
 
-    random_seed(1);
+    randomsource fresh;
     std::vector<int32_t> expected;
-    for (int i = 0; i < 128 + 1024; ++i) expected.push_back(random_draw() / 32767.0 <= 0.5 ? -1 : 1);
-    EXPECT_EQ(random_state(), after);
+    for (int i = 0; i < 128 + 1024; ++i) expected.push_back(fresh.draw() / 32767.0 <= 0.5 ? -1 : 1);
+    EXPECT_EQ(fresh.state(), after);
     EXPECT_EQ(f.joint.concealshortsign, std::vector<int32_t>(expected.begin(), expected.begin() + 128));
     EXPECT_EQ(f.joint.conceallongsign, std::vector<int32_t>(expected.begin() + 128, expected.end()));
 }

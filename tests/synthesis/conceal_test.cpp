@@ -16,7 +16,7 @@ class Concealment : public ::testing::Test {
         dec.setsamplerate(6);
         for (int k = 0; k < 1024; k++) dec.lastgoodlong[k] = 0.001 * (k + 1) * (k % 3 == 0 ? -1 : 1);
         for (int k = 0; k < 128; k++) dec.lastgoodshort[k] = 0.01 * (k + 1) * (k % 2 == 0 ? -1 : 1);
-        random_seed(12345);
+        dec.random = &source;
     }
 
     void losemode(int lastblockmode) {
@@ -36,16 +36,14 @@ class Concealment : public ::testing::Test {
     }
 
     zatdec dec;
+    randomsource source{12345};
 };
 
 // The state of the random source after n further draws from state.
 uint32_t stateafter(uint32_t state, int n) {
-    const uint32_t saved = random_state();
-    random_seed(state);
-    for (int i = 0; i < n; i++) random_draw();
-    const uint32_t result = random_state();
-    random_seed(saved);
-    return result;
+    randomsource after(state);
+    after.skip(static_cast<uint64_t>(n));
+    return after.state();
 }
 
 double sign(int draw) {
@@ -56,30 +54,30 @@ double sign(int draw) {
 
 TEST_F(Concealment, LostLongFrameAfterLongFlipsSignsFromTheStartBin) {
     const std::vector<double> good = dec.lastgoodlong;
-    const uint32_t start = random_state();
+    const uint32_t start = source.state();
     losemode(ALL_LONG);
     EXPECT_EQ(dec.blockmode, CONCEALED_LONG);
 
-    random_seed(start);
+    source.seed(start);
     int flipped = 0;
     for (int k = 0; k < 1024; k++) {
-        const double expected = k < 23 ? good[k] : sign(random_draw()) * good[k];
+        const double expected = k < 23 ? good[k] : sign(source.draw()) * good[k];
         ASSERT_EQ(dec.mdctbuf[0][k], expected) << "k " << k;
         flipped += dec.mdctbuf[0][k] != good[k];
     }
     EXPECT_GT(flipped, 400); // about half of the 1001 signs
-    EXPECT_EQ(random_state(), stateafter(start, 1001));
+    EXPECT_EQ(source.state(), stateafter(start, 1001));
     for (int b = 1; b < 8; b++) EXPECT_EQ(dec.mdctbuf[b], std::vector<double>(1024, 0.0));
 }
 
 TEST_F(Concealment, WithoutRandomSignsTheLastSpectrumRepeatsAndNothingIsDrawn) {
     dec.signrandom_on = 0;
     const std::vector<double> good = dec.lastgoodlong;
-    const uint32_t start = random_state();
+    const uint32_t start = source.state();
     losemode(LONG_SHORT);
     EXPECT_EQ(dec.blockmode, CONCEALED_LONG);
     EXPECT_EQ(dec.mdctbuf[0], good);
-    EXPECT_EQ(random_state(), start);
+    EXPECT_EQ(source.state(), start);
 }
 
 TEST_F(Concealment, FurtherLostFramesFadeByTheAttenuation) {
@@ -118,12 +116,12 @@ TEST_F(Concealment, LostShortFrameFillsEveryBlock) {
 
 TEST_F(Concealment, NothingToRepeatAfterAnUnsynthesisedFrame) {
     const std::vector<double> good = dec.lastgoodlong;
-    const uint32_t start = random_state();
+    const uint32_t start = source.state();
     losemode(LOST_FRAME);
     EXPECT_EQ(dec.blockmode, LOST_FRAME);
     EXPECT_EQ(dec.mdctbuf[0], std::vector<double>(1024, 0.0));
     EXPECT_EQ(dec.lastgoodlong, good);
-    EXPECT_EQ(random_state(), start);
+    EXPECT_EQ(source.state(), start);
 }
 
 TEST_F(Concealment, NoiseFillingTouchesOnlyExactZeros) {
@@ -133,28 +131,28 @@ TEST_F(Concealment, NoiseFillingTouchesOnlyExactZeros) {
     row[101] = 1e-300;
     row[102] = -4.9e-324;
     const std::vector<double> before = row;
-    const uint32_t start = random_state();
+    const uint32_t start = source.state();
     fillmode(ALL_LONG, ALL_LONG, 4);
     EXPECT_EQ(dec.blockmode, ALL_LONG);
 
     const double g = std::pow(10.0, -1.5 / 20);
-    random_seed(start);
+    source.seed(start);
     int draws = 0;
     for (int k = 0; k < 1024; k++) {
         if (before[k] != 0.0) {
             ASSERT_EQ(row[k], before[k]) << "k " << k;
         } else {
-            const double s = k < 23 ? 1.0 : (draws++, sign(random_draw()));
+            const double s = k < 23 ? 1.0 : (draws++, sign(source.draw()));
             ASSERT_EQ(row[k], s * g * good[k]) << "k " << k;
         }
     }
-    EXPECT_EQ(random_state(), stateafter(start, draws));
+    EXPECT_EQ(source.state(), stateafter(start, draws));
     // A filled frame is itself remembered, at its own level.
     EXPECT_EQ(dec.lastgoodlong, row);
 }
 
 TEST_F(Concealment, NoiseFillingNeedsAnEarlyFailureAndAMatchingSpectrum) {
-    const uint32_t start = random_state();
+    const uint32_t start = source.state();
     fillmode(ALL_LONG, ALL_LONG, 5); // below the fill threshold of 4
     EXPECT_EQ(dec.mdctbuf[0], std::vector<double>(1024, 0.0));
     dec.lastgoodshort.assign(128, 0.25);
@@ -162,7 +160,7 @@ TEST_F(Concealment, NoiseFillingNeedsAnEarlyFailureAndAMatchingSpectrum) {
         fillmode(ALL_SHORT, last, 0);
         for (int b = 0; b < 8; b++) EXPECT_EQ(dec.mdctbuf[b], std::vector<double>(1024, 0.0));
     }
-    EXPECT_EQ(random_state(), start);
+    EXPECT_EQ(source.state(), start);
 
     // Each short frame above was remembered as the last good one.
     EXPECT_EQ(dec.lastgoodshort, std::vector<double>(128, 0.0));
@@ -180,15 +178,15 @@ TEST_F(Concealment, FlatNoiseFollowsTheMeanSquareAboveTheStartBin) {
     double sum = 0.0;
     for (int j = 23; j < 1024; j++) sum = sum + good[j] * good[j];
     const double level = std::sqrt((12 * sum) / 1001);
-    const uint32_t start = random_state();
+    const uint32_t start = source.state();
     losemode(ALL_LONG);
 
-    random_seed(start);
+    source.seed(start);
     for (int k = 0; k < 1024; k++) {
-        const double expected = k < 23 ? good[k] : (random_draw() / 32767.0 - 0.5) * level;
+        const double expected = k < 23 ? good[k] : (source.draw() / 32767.0 - 0.5) * level;
         ASSERT_EQ(dec.mdctbuf[0][k], expected) << "k " << k;
     }
-    EXPECT_EQ(random_state(), stateafter(start, 1001));
+    EXPECT_EQ(source.state(), stateafter(start, 1001));
 }
 
 // ERB ranges at 44.1 kHz, M = 1024: bin 0 uses only itself, bin 100 the bins 94..105,
@@ -202,23 +200,23 @@ TEST_F(Concealment, ErbNoiseFollowsTheLocalLevel) {
         for (int j = lo; j <= hi; j++) sum = sum + good[j] * good[j];
         return std::sqrt((12 * sum) / (hi - lo + 1));
     };
-    const uint32_t start = random_state();
+    const uint32_t start = source.state();
     losemode(ALL_LONG);
 
-    random_seed(start);
+    source.seed(start);
     std::vector<int> draws(1024);
-    for (int& r : draws) r = random_draw();
+    for (int& r : draws) r = source.draw();
     EXPECT_EQ(dec.mdctbuf[0][0], (draws[0] / 32767.0 - 0.5) * level(0, 0));
     EXPECT_EQ(dec.mdctbuf[0][100], (draws[100] / 32767.0 - 0.5) * level(94, 105));
     // Bin 1023: width 1.147 + 110.42, so lo = 1023 - 56 and hi is clamped to 1023.
     EXPECT_EQ(dec.mdctbuf[0][1023], (draws[1023] / 32767.0 - 0.5) * level(967, 1023));
-    EXPECT_EQ(random_state(), stateafter(start, 1024));
+    EXPECT_EQ(source.state(), stateafter(start, 1024));
 }
 
 TEST_F(Concealment, WithoutANoiseRegionNoiseMethodsCopyAndDrawNothing) {
     dec.noisestart = 100.0; // start bin beyond the spectrum
     dec.concealatten_on = 0;
-    const uint32_t start = random_state();
+    const uint32_t start = source.state();
     for (int method : {2, 3}) {
         dec.concealmethod = method;
         const std::vector<double> good = dec.lastgoodlong;
@@ -230,7 +228,7 @@ TEST_F(Concealment, WithoutANoiseRegionNoiseMethodsCopyAndDrawNothing) {
         fillmode(ALL_LONG, ALL_LONG, 0);
         EXPECT_EQ(dec.mdctbuf[0], good);
     }
-    EXPECT_EQ(random_state(), start);
+    EXPECT_EQ(source.state(), start);
 }
 
 TEST_F(Concealment, LastGoodSpectrumFollowsTheBlockMode) {

@@ -15,8 +15,8 @@
 
 #include "app/CTonvexDoc.h"
 #include "app/framewindow.h"
+#include "app/messagebox.h"
 #include "app/settings.h"
-#include "base/message.h"
 #include "base/random.h"
 
 namespace {
@@ -141,7 +141,7 @@ TEST_P(conformance, MatchesTheExpectedOutputByteForByte) {
     }
     doc.bitstreampath = vectordir() + "/" + row.stream;
     const std::string output = (dir / (row.scale() ? "out.ztb" : "out.wav")).string();
-    random_seed(1);
+    doc.random.seed(1);
     if (row.scale()) {
         doc.scaledpath = output;
         doc.scaleZAT();
