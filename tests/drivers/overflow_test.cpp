@@ -8,8 +8,8 @@
 #include <cmath>
 #include <vector>
 
-#include "decoder/zatdec.h"
-#include "drivers/pcm.h"
+#include "engine/io/pcm.h"
+#include "tests/decoder/channelfixture.h"
 
 namespace {
 
@@ -19,22 +19,9 @@ int16_t literal(double x) {
     return static_cast<int16_t>(std::clamp(std::floor(32768.0 * x + 0.5), -32768.0, 32767.0));
 }
 
-// A mono 48 kHz long-block channel with weights in mode 2 and 32 bands of 32.
-struct channel {
-    zatdec dec;
-    std::vector<double> out = std::vector<double>(1024, 0.0);
-    channel() {
-        dec.arrayalloc_zatdec(1024, 128, 8, 576, 32, 32);
-        dec.srindex = 7;
-        dec.setsamplerate(7);
-        dec.setbands();
-        dec.bndsize2.assign(32, 32);
-        dec.outbuf = out.data();
-        dec.weighton = 1;
-        dec.weightmode = 2;
-        dec.nbandcoded = 32;
-        dec.blockmode = dec.lastblockmode = ALL_LONG;
-    }
+// A mono long-block channel with every band coded.
+struct channel : longframefixture {
+    channel() { dec.nbandcoded = 32; }
     // One long frame: coefficient 3 at c0 and 40 at 1e-6, band 0 at weight w0 and band 1
     // at 0 dB; returns its samples.
     std::vector<int16_t> frame(int16_t w0, double& extreme, double c0 = 1e-6) {
