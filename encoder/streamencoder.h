@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "bitstream/frameheader.h"
+#include "codec/format/frameheader.h"
 #include "encoder/bitplanecoder.h"
 #include "encoder/bitwriter.h"
 #include "encoder/encodersettings.h"

@@ -12,14 +12,14 @@
 
 #include "app/CTonvexDoc.h"
 #include "app/framewindow.h"
-#include "bitstream/message.h"
-#include "decoder/zatdec.h"
-#include "drivers/handover.h"
-#include "drivers/pcm.h"
-#include "drivers/readframe.h"
-#include "drivers/runreport.h"
-#include "drivers/wordio.h"
-#include "joint/jzat.h"
+#include "base/message.h"
+#include "codec/decoder/zatdec.h"
+#include "codec/joint/jzat.h"
+#include "engine/handover.h"
+#include "engine/io/pcm.h"
+#include "engine/io/wordio.h"
+#include "engine/readframe.h"
+#include "engine/runreport.h"
 
 namespace {
 

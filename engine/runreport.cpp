@@ -1,4 +1,4 @@
-#include "drivers/runreport.h"
+#include "engine/runreport.h"
 
 #include <algorithm>
 #include <cmath>

@@ -9,10 +9,10 @@
 
 #include "app/CTonvexDoc.h"
 #include "app/framewindow.h"
-#include "bitstream/message.h"
-#include "drivers/readframe.h"
-#include "drivers/runreport.h"
-#include "drivers/wordio.h"
+#include "base/message.h"
+#include "engine/io/wordio.h"
+#include "engine/readframe.h"
+#include "engine/runreport.h"
 
 namespace {
 

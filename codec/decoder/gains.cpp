@@ -4,9 +4,9 @@
 #include <algorithm>
 #include <cmath>
 
-#include "decoder/codedframe.h"
-#include "decoder/weightcode.h"
-#include "decoder/zatdec.h"
+#include "codec/decoder/codedframe.h"
+#include "codec/decoder/weightcode.h"
+#include "codec/decoder/zatdec.h"
 
 namespace {
 

@@ -1,12 +1,12 @@
-#include "decoder/significance.h"
+#include "codec/decoder/significance.h"
 
 #include <algorithm>
 #include <bit>
 #include <climits>
 #include <cmath>
 
-#include "bitstream/message.h"
-#include "decoder/fieldreader.h"
+#include "base/message.h"
+#include "codec/decoder/fieldreader.h"
 
 void scanlayout::setgroups(const std::vector<int16_t>& flags) {
     int32_t start = 0;

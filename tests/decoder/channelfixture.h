@@ -4,8 +4,8 @@
 #include <cstdint>
 #include <vector>
 
-#include "decoder/payload.h"
-#include "decoder/zatdec.h"
+#include "codec/decoder/payload.h"
+#include "codec/decoder/zatdec.h"
 #include "tests/decoder/payloadbuilder.h"
 
 struct channelfixture {

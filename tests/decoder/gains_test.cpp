@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-#include "decoder/zatdec.h"
+#include "codec/decoder/zatdec.h"
 
 namespace {
 

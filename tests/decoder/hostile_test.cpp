@@ -6,7 +6,7 @@
 #include <random>
 #include <vector>
 
-#include "bitstream/message.h"
+#include "base/message.h"
 #include "tests/decoder/channelfixture.h"
 
 TEST(HostileInput, RandomFramesAndSettingsNeverTrap) {

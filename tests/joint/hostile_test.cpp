@@ -5,7 +5,7 @@
 #include <random>
 #include <vector>
 
-#include "bitstream/message.h"
+#include "base/message.h"
 #include "tests/joint/jointfixture.h"
 
 TEST(JointHostileInput, RandomFramesAndSettingsNeverTrap) {
