@@ -7,7 +7,6 @@
 // that channel's samples (2 per sample); under joint coding the joint decoder's draws
 // first, then channel by channel the channel decoder's draws and that channel's dither.
 #include <algorithm>
-#include <cmath>
 #include <cstdio>
 #include <vector>
 
@@ -63,7 +62,7 @@ bool decoderset::build() {
     srindex = first.srindex;
     doc.srindex = srindex;
     doc.fs_khz = samplerate_khz(srindex);
-    rate = static_cast<int32_t>(std::floor(doc.fs_khz * 1000.0 + 0.5));
+    rate = ratehz(doc.fs_khz);
     doc.shortlen = first.shortlen;
     doc.nblock = first.nblock;
     doc.midpoint = doc.framelen / 2 + doc.shortlen / 2;
@@ -229,8 +228,7 @@ void streamjob::decodeZAT() {
         // Nothing to decode: a valid WAV file without samples.
         showmessage("no frame header found in bitstream file");
         if (std::fseek(output.get(), 0, SEEK_SET) != 0 ||
-            writewavheader(output.get(), 1, 0, static_cast<int32_t>(std::floor(fs_khz * 1000.0 + 0.5)), 16) !=
-                0)
+            writewavheader(output.get(), 1, 0, ratehz(fs_khz), 16) != 0)
             showmessage("output file header write");
         return;
     }
@@ -276,8 +274,7 @@ void streamjob::decodeZAT() {
         frames += 1;
         stats.frameshandled = frames;
         stats.frameswritten = frames;
-        const auto percent = static_cast<int32_t>(static_cast<double>(filelength - reader.bytesleft) * 100.0 /
-                                                  static_cast<double>(filelength));
+        const auto percent = progresspercent(filelength - reader.bytesleft, filelength);
         if (percent > progress) {
             if (hooks.progress) hooks.progress(percent);
             progress = percent;

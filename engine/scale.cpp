@@ -4,7 +4,6 @@
 // of each channel's slice), re-packing its header with the new length, a fresh index and
 // a fresh CRC. Lost frames are dropped; the output indices stay consecutive.
 #include <algorithm>
-#include <cmath>
 #include <cstdio>
 #include <cstring>
 
@@ -82,7 +81,7 @@ void streamjob::scaleZAT() {
     const int16_t nch = reader.header.channels;
     srindex = reader.header.srindex;
     fs_khz = samplerate_khz(srindex);
-    const auto rate = static_cast<int32_t>(std::floor(fs_khz * 1000.0 + 0.5));
+    const auto rate = ratehz(fs_khz);
     nblock = reader.header.nblock;
     const bool separate = jointcoding == 0;
     reader.channels = nch;
@@ -147,8 +146,7 @@ void streamjob::scaleZAT() {
         frames += 1;
         stats.frameshandled = frames;
         stats.frameswritten = written;
-        const auto percent = static_cast<int32_t>(static_cast<double>(filelength - reader.bytesleft) * 100.0 /
-                                                  static_cast<double>(filelength));
+        const auto percent = progresspercent(filelength - reader.bytesleft, filelength);
         if (percent > lastpercent) {
             if (hooks.progress) hooks.progress(percent);
             lastpercent = percent;

@@ -127,6 +127,8 @@ int32_t runsteps(int32_t k) {
     return static_cast<int16_t>(1 << k);
 }
 
+// A reconstruction offset, floor(x + 0.5); from hostile settings a NaN has no integer
+// and is 0, and a value beyond 32 bits stops at the limit.
 int32_t roundoffset(double x) {
     const double r = std::floor(x + 0.5);
     if (std::isnan(r)) return 0;
