@@ -1,7 +1,7 @@
 #include "cli/documentsettings.h"
 
 #include "app/CTonvexDoc.h"
-#include "app/settings.h"
+#include "engine/settings.h"
 
 namespace {
 

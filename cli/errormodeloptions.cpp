@@ -3,11 +3,11 @@
 #include <CLI/CLI.hpp>
 
 #include "app/CTonvexDoc.h"
-#include "app/settings.h"
 #include "cli/commandoptions.h"
 #include "cli/jsonreport.h"
 #include "engine/errors/errorchannel.h"
 #include "engine/io/g192.h"
+#include "engine/settings.h"
 
 namespace {
 

@@ -5,8 +5,8 @@
 #include <cstdlib>
 
 #include "app/CTonvexDoc.h"
-#include "app/settings.h"
 #include "base/random.h"
+#include "engine/settings.h"
 #include "fuzz/fuzzentries.h"
 #include "fuzz/fuzzinput.h"
 

@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "app/CTonvexDoc.h"
-#include "app/settings.h"
+#include "engine/settings.h"
 #include "fuzz/driverfuzzing.h"
 #include "fuzz/framefuzzing.h"
 #include "fuzz/fuzzsupport.h"

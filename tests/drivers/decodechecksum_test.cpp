@@ -5,9 +5,9 @@
 #include <cstdint>
 #include <sstream>
 
-#include "app/settings.h"
 #include "base/random.h"
 #include "driverfixture.h"
+#include "engine/settings.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include <filesystem>
 #include <limits>
 
-#include "app/settings.h"
+#include "engine/settings.h"
 
 namespace {
 const std::string sep(1, static_cast<char>(std::filesystem::path::preferred_separator));

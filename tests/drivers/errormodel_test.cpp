@@ -8,11 +8,11 @@
 #include <vector>
 
 #include "app/CTonvexDoc.h"
-#include "app/settings.h"
 #include "base/random.h"
 #include "engine/errors/bursthistogram.h"
 #include "engine/errors/patternmaker.h"
 #include "engine/errors/twostatechannel.h"
+#include "engine/settings.h"
 
 namespace {
 

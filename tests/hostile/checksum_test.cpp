@@ -8,9 +8,9 @@
 
 #include "app/CTonvexDoc.h"
 #include "app/framewindow.h"
-#include "app/settings.h"
 #include "base/message.h"
 #include "base/random.h"
+#include "engine/settings.h"
 #include "fuzz/driverfuzzing.h"
 #include "fuzz/fuzzsupport.h"
 

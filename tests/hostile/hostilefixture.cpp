@@ -5,8 +5,8 @@
 #include "app/CTonvexDoc.h"
 #include "app/framewindow.h"
 #include "app/messagebox.h"
-#include "app/settings.h"
 #include "base/random.h"
+#include "engine/settings.h"
 #include "fuzz/driverfuzzing.h"
 #include "fuzz/outcomes.h"
 

@@ -16,8 +16,8 @@
 #include "app/CTonvexDoc.h"
 #include "app/framewindow.h"
 #include "app/messagebox.h"
-#include "app/settings.h"
 #include "base/random.h"
+#include "engine/settings.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include <string_view>
 #include <vector>
 
-class CTonvexDoc;
+class streamjob;
 
 struct settinginfo {
     std::string name;
@@ -23,16 +23,16 @@ const std::vector<settinginfo>& settinglist();
 // The settings that hold text (patternpath): set with setsettingtext, read with
 // gettextsetting; setsetting refuses them with needstext.
 const std::vector<std::string>& textsettinglist();
-std::optional<std::string> gettextsetting(const CTonvexDoc& doc, std::string_view name);
+std::optional<std::string> gettextsetting(const streamjob& doc, std::string_view name);
 // The setting of that name, if there is one.
 std::optional<settinginfo> findsetting(std::string_view name);
 
-std::optional<double> getsetting(const CTonvexDoc& doc, std::string_view name);
+std::optional<double> getsetting(const streamjob& doc, std::string_view name);
 // Stores value when the name is known and the value finite, whole where the member is an
 // integer, and within the range; otherwise leaves the document unchanged.
-setresult setsetting(CTonvexDoc& doc, std::string_view name, double value);
+setresult setsetting(streamjob& doc, std::string_view name, double value);
 // The same from text ("0.001", "2"); the whole text must be the number. A text setting
 // takes the text as it stands.
-setresult setsettingtext(CTonvexDoc& doc, std::string_view name, std::string_view text);
+setresult setsettingtext(streamjob& doc, std::string_view name, std::string_view text);
 // A sentence for a refused setting, naming the valid names or the range.
 std::string settingerror(setresult result, std::string_view name);

@@ -1,4 +1,4 @@
-#include "app/settings.h"
+#include "engine/settings.h"
 
 #include <cmath>
 #include <cstdio>
@@ -6,11 +6,11 @@
 #include <type_traits>
 #include <variant>
 
-#include "app/CTonvexDoc.h"
+#include "engine/streamjob.h"
 
 namespace {
 
-using member = std::variant<double CTonvexDoc::*, int32_t CTonvexDoc::*, int16_t CTonvexDoc::*>;
+using member = std::variant<double streamjob::*, int32_t streamjob::*, int16_t streamjob::*>;
 
 struct entry {
     const char* name;
@@ -22,60 +22,60 @@ struct entry {
 // midpoint) and the buffer geometry (framelen, longlen) are not settings: every operation
 // derives them, and the buffers and decoders are built for them.
 const entry entries[] = {
-    {"ber", &CTonvexDoc::ber, 0.0, 0.002},
-    {"scaledbitrate", &CTonvexDoc::scaledbitrate, 0.0, 100000.0},
-    {"concealatten", &CTonvexDoc::concealatten, 0.0, 100.0},
-    {"noisestart", &CTonvexDoc::noisestart, 0.0, 48.0},
-    {"shorterbbase", &CTonvexDoc::shorterbbase, 1.0, 1000.0},
-    {"longerbbase", &CTonvexDoc::longerbbase, 1.0, 1000.0},
-    {"recon0", &CTonvexDoc::recon0, 0.0, 1.0},
-    {"recon1", &CTonvexDoc::recon1, 0.0, 1.0},
-    {"weightstep", &CTonvexDoc::weightstep, 0.0, 12.0},
-    {"crclevel", &CTonvexDoc::crclevel, 0, 3},
-    {"scanmode", &CTonvexDoc::scanmode, 0, 2},
-    {"initblockmode", &CTonvexDoc::initblockmode, 0, 2},
-    {"chaninterleave", &CTonvexDoc::chaninterleave, 0, 1},
-    {"fillthreshold", &CTonvexDoc::fillthreshold, 0, 100},
-    {"concealatten_on", &CTonvexDoc::concealatten_on, 0, 1},
-    {"concealmethod", &CTonvexDoc::concealmethod, 0, 3},
-    {"signrandom_on", &CTonvexDoc::signrandom_on, 0, 1},
-    {"signstored_on", &CTonvexDoc::signstored_on, 0, 1},
-    {"errorsenabled", &CTonvexDoc::errorsenabled, 0, 1},
-    {"wstepmode", &CTonvexDoc::wstepmode, 0, 1},
-    {"wsignmode", &CTonvexDoc::wsignmode, 0, 2},
-    {"wpredmode", &CTonvexDoc::wpredmode, 0, 2},
-    {"shortbandtype", &CTonvexDoc::shortbandtype, 0, 1},
-    {"longbandtype", &CTonvexDoc::longbandtype, 0, 1},
-    {"outputbitratemode", &CTonvexDoc::outputbitratemode, 0, 1},
-    {"runmode", &CTonvexDoc::runmode, 0, 2},
-    {"synctolerance", &CTonvexDoc::synctolerance, 0, 16},
-    {"wparamshort", &CTonvexDoc::wparamshort, 0, 8},
-    {"wparamlong", &CTonvexDoc::wparamlong, 0, 8},
-    {"runparam", &CTonvexDoc::runparam, 1, 8},
-    {"refinefirst", &CTonvexDoc::refinefirst, 0, 1},
-    {"scfresmode", &CTonvexDoc::scfresmode, 0, 2},
-    {"jointcoding", &CTonvexDoc::jointcoding, 0, 1},
-    {"crcon", &CTonvexDoc::crcon, 0, 1},
-    {"weightmode", &CTonvexDoc::weightmode, 0, 2},
-    {"weightshare", &CTonvexDoc::weightshare, 0, 1},
-    {"weighton", &CTonvexDoc::weighton, 0, 1},
-    {"reconmode", &CTonvexDoc::reconmode, 0, 4},
-    {"weightbits", &CTonvexDoc::weightbits, 1, 8},
-    {"weightrefbits", &CTonvexDoc::weightrefbits, 1, 8},
-    {"dither", &CTonvexDoc::dither, 0, 1},
-    {"errormodel", &CTonvexDoc::errormodel, 0, 3},
-    {"gamma", &CTonvexDoc::gamma, 0.0, 1.0},
-    {"fer", &CTonvexDoc::fer, 0.0, 0.5},
+    {"ber", &streamjob::ber, 0.0, 0.002},
+    {"scaledbitrate", &streamjob::scaledbitrate, 0.0, 100000.0},
+    {"concealatten", &streamjob::concealatten, 0.0, 100.0},
+    {"noisestart", &streamjob::noisestart, 0.0, 48.0},
+    {"shorterbbase", &streamjob::shorterbbase, 1.0, 1000.0},
+    {"longerbbase", &streamjob::longerbbase, 1.0, 1000.0},
+    {"recon0", &streamjob::recon0, 0.0, 1.0},
+    {"recon1", &streamjob::recon1, 0.0, 1.0},
+    {"weightstep", &streamjob::weightstep, 0.0, 12.0},
+    {"crclevel", &streamjob::crclevel, 0, 3},
+    {"scanmode", &streamjob::scanmode, 0, 2},
+    {"initblockmode", &streamjob::initblockmode, 0, 2},
+    {"chaninterleave", &streamjob::chaninterleave, 0, 1},
+    {"fillthreshold", &streamjob::fillthreshold, 0, 100},
+    {"concealatten_on", &streamjob::concealatten_on, 0, 1},
+    {"concealmethod", &streamjob::concealmethod, 0, 3},
+    {"signrandom_on", &streamjob::signrandom_on, 0, 1},
+    {"signstored_on", &streamjob::signstored_on, 0, 1},
+    {"errorsenabled", &streamjob::errorsenabled, 0, 1},
+    {"wstepmode", &streamjob::wstepmode, 0, 1},
+    {"wsignmode", &streamjob::wsignmode, 0, 2},
+    {"wpredmode", &streamjob::wpredmode, 0, 2},
+    {"shortbandtype", &streamjob::shortbandtype, 0, 1},
+    {"longbandtype", &streamjob::longbandtype, 0, 1},
+    {"outputbitratemode", &streamjob::outputbitratemode, 0, 1},
+    {"runmode", &streamjob::runmode, 0, 2},
+    {"synctolerance", &streamjob::synctolerance, 0, 16},
+    {"wparamshort", &streamjob::wparamshort, 0, 8},
+    {"wparamlong", &streamjob::wparamlong, 0, 8},
+    {"runparam", &streamjob::runparam, 1, 8},
+    {"refinefirst", &streamjob::refinefirst, 0, 1},
+    {"scfresmode", &streamjob::scfresmode, 0, 2},
+    {"jointcoding", &streamjob::jointcoding, 0, 1},
+    {"crcon", &streamjob::crcon, 0, 1},
+    {"weightmode", &streamjob::weightmode, 0, 2},
+    {"weightshare", &streamjob::weightshare, 0, 1},
+    {"weighton", &streamjob::weighton, 0, 1},
+    {"reconmode", &streamjob::reconmode, 0, 4},
+    {"weightbits", &streamjob::weightbits, 1, 8},
+    {"weightrefbits", &streamjob::weightrefbits, 1, 8},
+    {"dither", &streamjob::dither, 0, 1},
+    {"errormodel", &streamjob::errormodel, 0, 3},
+    {"gamma", &streamjob::gamma, 0.0, 1.0},
+    {"fer", &streamjob::fer, 0.0, 0.5},
 };
 
 struct textentry {
     const char* name;
-    std::string CTonvexDoc::*field;
+    std::string streamjob::*field;
 };
 
 // Settings that hold text: file names the operations read.
 const textentry textentries[] = {
-    {"patternpath", &CTonvexDoc::patternpath},
+    {"patternpath", &streamjob::patternpath},
 };
 
 const textentry* findtextentry(std::string_view name) {
@@ -91,7 +91,7 @@ const entry* findentry(std::string_view name) {
 }
 
 bool isinteger(const entry& e) {
-    return !std::holds_alternative<double CTonvexDoc::*>(e.field);
+    return !std::holds_alternative<double streamjob::*>(e.field);
 }
 
 std::string shortnumber(double value) {
@@ -126,19 +126,19 @@ const std::vector<std::string>& textsettinglist() {
     return list;
 }
 
-std::optional<std::string> gettextsetting(const CTonvexDoc& doc, std::string_view name) {
+std::optional<std::string> gettextsetting(const streamjob& doc, std::string_view name) {
     const textentry* t = findtextentry(name);
     if (!t) return std::nullopt;
     return doc.*(t->field);
 }
 
-std::optional<double> getsetting(const CTonvexDoc& doc, std::string_view name) {
+std::optional<double> getsetting(const streamjob& doc, std::string_view name) {
     const entry* e = findentry(name);
     if (!e) return std::nullopt;
     return std::visit([&doc](auto field) { return static_cast<double>(doc.*field); }, e->field);
 }
 
-setresult setsetting(CTonvexDoc& doc, std::string_view name, double value) {
+setresult setsetting(streamjob& doc, std::string_view name, double value) {
     if (findtextentry(name)) return setresult::needstext;
     const entry* e = findentry(name);
     if (!e) return setresult::unknownname;
@@ -153,7 +153,7 @@ setresult setsetting(CTonvexDoc& doc, std::string_view name, double value) {
     return setresult::ok;
 }
 
-setresult setsettingtext(CTonvexDoc& doc, std::string_view name, std::string_view text) {
+setresult setsettingtext(streamjob& doc, std::string_view name, std::string_view text) {
     if (const textentry* t = findtextentry(name)) {
         doc.*(t->field) = std::string(text);
         return setresult::ok;

@@ -1,0 +1,27 @@
+#include <cmath>
+
+#include "codec/format/frameheader.h"
+#include "encoder/encodefile.h"
+#include "tonvex/tonvex.hpp"
+
+namespace tonvex {
+
+encoderesult encode(const std::string& audio, const std::string& bitstream, const encodeoptions& options) {
+    encodersettings settings;
+    settings.bitrate = options.bitrate;
+    settings.jointcoding = options.jointcoding;
+    settings.weightmode = options.weightmode;
+    settings.crcon = options.crcon;
+    settings.codedbands = options.codedbands;
+    settings.blockswitching = options.blockswitching;
+    encoderesult result;
+    encodestats stats;
+    result.ok = encodefile(audio, bitstream, settings, result.error, &stats) == 0;
+    result.channels = stats.channels;
+    result.samplerate = static_cast<int>(std::floor(samplerate_khz(stats.srindex) * 1000.0 + 0.5));
+    result.frames = stats.frames;
+    result.bitrate = stats.bitrate;
+    return result;
+}
+
+} // namespace tonvex

@@ -1,0 +1,115 @@
+#pragma once
+// libtonvex, the C++ interface: decoding and bitrate scaling of .ztb bitstreams (with
+// optional bit-error injection by an error model) and encoding of audio files into them.
+//
+// Threading: a session holds everything its operations touch (settings, buffers, decoder
+// state, its own random source), and the library has no other mutable state, so separate
+// sessions run on separate threads at once. One session is used by one thread at a time.
+// With equal settings and seed a session's output is the same byte for byte, whatever
+// else runs.
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace tonvex {
+
+// "1.2.0"
+const char* version();
+
+// One event of a decode, for callers that trace where errors struck.
+struct event {
+    enum kinds { damagedheader, resync, skippedframe, passcrcfailed, concealedframe, erasedframe };
+    kinds kind = damagedheader;
+    std::int64_t frame = 0;         // number of the frame in the output (0 = first)
+    std::int32_t way = 0;           // resync: 1 damaged length, 2 last good length, 3 sliding
+    std::int64_t words = 0;         // resync: words from the damaged header to the next one
+    std::int32_t channel = -1;      // passcrcfailed, concealedframe: -1 for the joint decoder
+    std::int32_t crcerrorpos = 100; // passcrcfailed: bit-plane of the failed pass
+};
+
+// What one decode or scale run did.
+struct runresult {
+    bool completed = false;            // ran to its end without a failure message
+    std::vector<std::string> messages; // failure texts in the order they arose
+    std::string status;                // "decoding completed in 0.05 times real time"
+    double inputkbps = 0.0;            // bitrate of the input stream
+    double outputkbps = 0.0;           // decoded (or written) bitrate
+    double biterrorrate = 0.0;         // measured: flipped of inspected bits
+    std::int64_t frames = 0;           // handled: good, lost and skipped
+    std::int64_t frameswritten = 0;
+    std::int64_t frameslost = 0;
+    std::int64_t framesconcealed = 0;
+    std::int64_t frameserased = 0;
+    std::int64_t passcrcfailures = 0;
+    std::int64_t biterrors = 0;
+    std::int64_t bitsseen = 0;
+    int samplerate = 0; // Hz of the stream
+};
+
+// A decoding and scaling context with its own settings and random source.
+class session {
+  public:
+    session();
+    ~session();
+    session(session&&) noexcept;
+    session& operator=(session&&) noexcept;
+
+    // A setting by its name, as `tonvex settings` lists them (ber, scaledbitrate,
+    // outputbitratemode, jointcoding, errormodel, gamma, fer, patternpath, ...). Returns
+    // false and says why in error when the name is unknown or the value out of range;
+    // the setting then keeps its value.
+    bool set(std::string_view name, double value, std::string* error = nullptr);
+    bool set(std::string_view name, std::string_view text, std::string* error = nullptr);
+    std::optional<double> get(std::string_view name) const;
+    // The names of every numeric setting.
+    static std::vector<std::string> settingnames();
+
+    // The random source's state; a fresh session starts at 1. Bit errors, dither and
+    // concealment draw from it in a fixed order, so a seed fixes a run's output.
+    void seed(std::uint32_t state);
+    std::uint32_t randomstate() const;
+
+    // Called as the whole percentage of the input read grows (1..100), and with each event.
+    void onprogress(std::function<void(int)> progress);
+    void onevent(std::function<void(const event&)> handler);
+
+    // The bitstream file to a 16-bit PCM WAV file.
+    runresult decode(const std::string& bitstream, const std::string& wav);
+    // The bitstream file cut down to the scaledbitrate setting, without decoding; the
+    // output name must end in "ztb".
+    runresult scale(const std::string& bitstream, const std::string& scaled);
+
+  private:
+    struct state;
+    std::unique_ptr<state> s;
+};
+
+// Encoder settings; the codec configuration must match the decoding session's.
+struct encodeoptions {
+    double bitrate = 128.0; // kbit/s
+    int jointcoding = 1;
+    int weightmode = 2;
+    int crcon = 1;
+    int codedbands = 0;     // 0: chosen by the run coding
+    int blockswitching = 1; // 0: long blocks only
+};
+
+struct encoderesult {
+    bool ok = false;
+    std::string error; // why not, when not ok
+    int channels = 0;
+    int samplerate = 0;
+    std::int64_t frames = 0;
+    double bitrate = 0.0; // kbit/s of the stream written
+};
+
+// Any audio file libsndfile reads (1 or 2 channels at 11.025 to 48 kHz) to a bitstream.
+// On failure no output file is left behind.
+encoderesult encode(const std::string& audio, const std::string& bitstream,
+                    const encodeoptions& options = {});
+
+} // namespace tonvex
