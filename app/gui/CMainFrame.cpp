@@ -12,6 +12,7 @@
 #include "app/CTonvexDoc.h"
 #include "app/gui/CTonvexView.h"
 #include "app/gui/inputblocker.h"
+#include "app/gui/menubarstyle.h"
 #include "app/gui/menucommands.h"
 #include "app/gui/settingdialogs.h"
 #include "bitstream/message.h"
@@ -31,10 +32,11 @@ CMainFrame::CMainFrame(CTonvexDoc* document)
     setWindowTitle("tonvex");
     setCentralWidget(view);
     buildmenu();
-    // 300 x 170 (menu bar and panel), its frame's corner placed so that it is centred.
+    // 300 x 170 (menu bar and panel), or as much more as the panel's text needs, its
+    // frame's corner placed so that it is centred.
     const QSize screen = QGuiApplication::primaryScreen()->size();
-    resize(300, 170);
-    move(screen.width() / 2 - 150, screen.height() / 2 - 85);
+    resize(QSize(300, 170).expandedTo(minimumSizeHint()));
+    move(screen.width() / 2 - width() / 2, screen.height() / 2 - height() / 2);
 }
 
 CMainFrame::~CMainFrame() {
@@ -50,13 +52,14 @@ QAction* CMainFrame::additem(QMenu* menu, int id, const char* caption, void (CMa
 
 void CMainFrame::buildmenu() {
     using namespace menucommand;
-    QMenu* file = menuBar()->addMenu("File");
+    // Alt+F, Alt+D and Alt+H open the three menus; the captions read as before.
+    QMenu* file = menuBar()->addMenu("&File");
     additem(file, filebitstream, "input bitstream: harp.ztb", &CMainFrame::OnFileBitstream);
     additem(file, fileoutput, "output wav: harp.wav", &CMainFrame::OnFileOutput);
     additem(file, fileoutputbitstream, "output bitstream: harp_t.ztb", &CMainFrame::OnFileOutputBitstream);
     additem(file, filedirectory, "directory: wav", &CMainFrame::OnFileDirectory);
 
-    QMenu* decode = menuBar()->addMenu("Decode");
+    QMenu* decode = menuBar()->addMenu("&Decode");
     additem(decode, decodedecode, "decode bitstream", &CMainFrame::OnDecodeDecode);
     additem(decode, decodescale, "scale bitstream", &CMainFrame::OnDecodeScale);
     decode->addSeparator();
@@ -65,10 +68,19 @@ void CMainFrame::buildmenu() {
     decode->addSeparator();
     additem(decode, decodeber, "bit error rate 1e-4", &CMainFrame::OnDecodeBer);
 
-    // "Help" stands at the right end of the menu bar; the application routes "about".
-    auto* helpbar = new QMenuBar(menuBar());
-    additem(helpbar->addMenu("Help"), appabout, "about", nullptr);
-    menuBar()->setCornerWidget(helpbar, Qt::TopRightCorner);
+    // "Help" stands at the right end of the same menu bar, so the keyboard and the mouse
+    // move between all three menus; the application routes "about".
+    auto* style = new menubarstyle;
+    style->setParent(menuBar());
+    menuBar()->setStyle(style);
+    menuBar()->addSeparator();
+    additem(menuBar()->addMenu("&Help"), appabout, "about", nullptr);
+    // F10 selects the menu bar, as Alt does.
+    auto* menukey = new QAction(this);
+    menukey->setShortcut(QKeySequence(Qt::Key_F10));
+    connect(menukey, &QAction::triggered, this,
+            [this] { menuBar()->setActiveAction(menuBar()->actions().first()); });
+    addAction(menukey);
 
     // Accelerators without a menu item of their own.
     QAction* open = new QAction(this);
@@ -205,6 +217,11 @@ template <class Operation> void CMainFrame::runoperation(Operation operation) {
     // The operation runs to its end on this thread; meanwhile the window still repaints
     // (windowinitL) but takes no input.
     inputblocker blocker(this);
+    // The rows and status of an earlier run must not stand beside a new or failed one.
+    CTonvexDoc& doc = *document;
+    for (inforow& row : doc.inforows) row = inforow{};
+    doc.statustext.clear();
+    windownull();
     busy = true;
     operation();
     busy = false;

@@ -32,8 +32,10 @@ void answer(CMainFrame& frame, int id, const QString& text);
 // The menu caption of a command id.
 std::string caption(const CMainFrame& frame, int id);
 
+// The colour at a point given in logical pixels, on an image of any pixel density.
 inline QColor pixel(const QImage& image, int x, int y) {
-    return image.pixelColor(x, y);
+    const qreal ratio = image.devicePixelRatio();
+    return image.pixelColor(static_cast<int>(x * ratio), static_cast<int>(y * ratio));
 }
 inline bool isblack(const QColor& colour) {
     return colour == QColor(0, 0, 0);

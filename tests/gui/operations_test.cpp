@@ -111,10 +111,13 @@ TEST_F(OperationsTest, ScaleFromTheMenuWritesAShorterStreamAndFillsTheRows) {
     EXPECT_LE(doc().inforows[2].value, 32.0 + 1.0);
 }
 
-TEST_F(OperationsTest, MissingInputIsReportedInAMessageBox) {
+TEST_F(OperationsTest, MissingInputIsReportedAndLeavesNoStaleRows) {
+    frame().menuitem(decodedecode)->trigger();
     answer(frame(), filebitstream, "nothing");
     frame().menuitem(decodedecode)->trigger();
     ASSERT_FALSE(messages.texts.empty());
+    EXPECT_EQ(doc().statustext, "");
+    for (const inforow& row : doc().inforows) EXPECT_EQ(row.kind, 4);
 }
 
 TEST_F(OperationsTest, WindowRepaintsTheGrowingBarDuringTheRun) {
