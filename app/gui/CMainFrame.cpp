@@ -1,9 +1,11 @@
 #include "app/gui/CMainFrame.h"
 
 #include <QApplication>
+#include <QDragEnterEvent>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMenuBar>
+#include <QMimeData>
 #include <QPainter>
 #include <QScreen>
 #include <cstdio>
@@ -15,6 +17,7 @@
 #include "app/gui/menubarstyle.h"
 #include "app/gui/menucommands.h"
 #include "app/gui/settingdialogs.h"
+#include "app/gui/storedsettings.h"
 #include "bitstream/message.h"
 
 namespace {
@@ -31,6 +34,7 @@ CMainFrame::CMainFrame(CTonvexDoc* document)
     : document(document), view(new CTonvexView(document, this)), previousframe(setmainframewindow(this)) {
     setWindowTitle("tonvex");
     setCentralWidget(view);
+    setAcceptDrops(true);
     buildmenu();
     // 300 x 170 (menu bar and panel), or as much more as the panel's text needs, its
     // frame's corner placed so that it is centred.
@@ -58,6 +62,12 @@ void CMainFrame::buildmenu() {
     additem(file, fileoutput, "output wav: harp.wav", &CMainFrame::OnFileOutput);
     additem(file, fileoutputbitstream, "output bitstream: harp_t.ztb", &CMainFrame::OnFileOutputBitstream);
     additem(file, filedirectory, "directory: wav", &CMainFrame::OnFileDirectory);
+    file->addSeparator();
+    additem(file, fileopen, "Open bitstream...", &CMainFrame::OnFileOpen)->setShortcut(QKeySequence::Open);
+    recentmenu = file->addMenu("Recent bitstreams");
+    connect(recentmenu, &QMenu::aboutToShow, this, &CMainFrame::fillrecentmenu);
+    file->addSeparator();
+    additem(file, filereset, "Reset settings", &CMainFrame::OnFileResetSettings);
 
     QMenu* decode = menuBar()->addMenu("&Decode");
     additem(decode, decodedecode, "decode bitstream", &CMainFrame::OnDecodeDecode);
@@ -82,12 +92,7 @@ void CMainFrame::buildmenu() {
             [this] { menuBar()->setActiveAction(menuBar()->actions().first()); });
     addAction(menukey);
 
-    // Accelerators without a menu item of their own.
-    QAction* open = new QAction(this);
-    open->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
-    open->setData(fileopen);
-    connect(open, &QAction::triggered, this, &CMainFrame::OnFileOpen);
-    addAction(open);
+    // An accelerator without a menu item of its own.
     QAction* renew = new QAction(this);
     renew->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_N));
     renew->setData(filenew);
@@ -132,6 +137,7 @@ void CMainFrame::initmenu() {
     setbitratemodecaption(doc->outputbitratemode);
     setcaptionfixed(decodebitrate, "scaled bitrate", doc->scaledbitrate, "kbit/s");
     setcaptionexponent(decodeber, "bit error rate", doc->ber, "");
+    settitle(*doc);
 }
 
 CTonvexDoc* CMainFrame::activedocument(const char* failure) const {
@@ -151,6 +157,12 @@ void CMainFrame::setfilenames(CTonvexDoc& doc, const QString& name) {
     setcaption(menucommand::filebitstream, "input bitstream:  " + doc.bitstreamname);
     setcaption(menucommand::fileoutput, "output wav:  " + doc.wavname);
     setcaption(menucommand::fileoutputbitstream, "output bitstream:  " + doc.scaledname);
+    settitle(doc);
+    savesettings(doc);
+}
+
+void CMainFrame::settitle(const CTonvexDoc& doc) {
+    setWindowTitle(QString::fromStdString(doc.bitstreamname) + " - tonvex");
 }
 
 void CMainFrame::OnFileBitstream() {
@@ -169,6 +181,7 @@ void CMainFrame::OnFileOutput() {
     doc->wavname = dialog.text().toStdString() + ".wav";
     doc->updatepaths();
     setcaption(menucommand::fileoutput, "output:  " + doc->wavname);
+    savesettings(*doc);
 }
 
 void CMainFrame::OnFileOutputBitstream() {
@@ -182,6 +195,7 @@ void CMainFrame::OnFileOutputBitstream() {
         doc->scaledname.replace(doc->scaledname.size() - 4, 4, "_s.ztb");
     doc->updatepaths();
     setcaption(menucommand::fileoutputbitstream, "output bitstream:  " + doc->scaledname);
+    savesettings(*doc);
 }
 
 void CMainFrame::OnFileDirectory() {
@@ -193,6 +207,7 @@ void CMainFrame::OnFileDirectory() {
     doc->directory = dialog.text().toStdString();
     doc->updatepaths();
     setcaption(menucommand::filedirectory, "directory:  " + doc->directory);
+    savesettings(*doc);
 }
 
 void CMainFrame::OnFileOpen() {
@@ -200,13 +215,60 @@ void CMainFrame::OnFileOpen() {
     if (!doc) return;
     const QString path = QFileDialog::getOpenFileName(
         this, "open bitstream", QString::fromStdString(doc->directory), "bitstream (*.ztb)");
-    if (path.isEmpty()) return;
+    if (!path.isEmpty()) openbitstream(path);
+}
+
+void CMainFrame::openbitstream(const QString& path) {
+    CTonvexDoc* doc = activedocument("pointer failure: OnFileOpen()");
+    if (!doc) return;
     const QFileInfo chosen(path);
     QString name = chosen.fileName();
     if (name.endsWith(".ztb")) name.chop(4);
     doc->directory = chosen.absolutePath().toStdString();
     setcaption(menucommand::filedirectory, "directory:  " + doc->directory);
     setfilenames(*doc, name);
+    addrecentfile(chosen.absoluteFilePath());
+}
+
+void CMainFrame::fillrecentmenu() {
+    recentmenu->clear();
+    for (const QString& path : recentfiles())
+        connect(recentmenu->addAction(path), &QAction::triggered, this, [this, path] {
+            if (QFileInfo(path).isFile()) {
+                openbitstream(path);
+                return;
+            }
+            removerecentfile(path);
+            showmessage("cannot find bitstream file");
+        });
+    if (recentmenu->isEmpty()) recentmenu->addAction("(none)")->setEnabled(false);
+}
+
+void CMainFrame::OnFileResetSettings() {
+    CTonvexDoc* doc = activedocument("pointer failure: OnFileResetSettings()");
+    if (!doc) return;
+    resetsettings(*doc);
+    initmenu();
+}
+
+namespace {
+// The local .ztb file that a drag carries, or an empty text.
+QString droppedbitstream(const QMimeData* data) {
+    if (!data || data->urls().size() != 1) return {};
+    const QString path = data->urls().front().toLocalFile();
+    return path.endsWith(".ztb") && QFileInfo(path).isFile() ? path : QString();
+}
+} // namespace
+
+void CMainFrame::dragEnterEvent(QDragEnterEvent* event) {
+    if (!droppedbitstream(event->mimeData()).isEmpty()) event->acceptProposedAction();
+}
+
+void CMainFrame::dropEvent(QDropEvent* event) {
+    const QString path = droppedbitstream(event->mimeData());
+    if (path.isEmpty()) return;
+    event->acceptProposedAction();
+    openbitstream(path);
 }
 
 void CMainFrame::OnFileNew() {
@@ -244,6 +306,7 @@ void CMainFrame::OnQuantiserQscale() {
     if (!doc) return;
     doc->outputbitratemode = (doc->outputbitratemode + 1) % 2;
     setbitratemodecaption(doc->outputbitratemode);
+    savesettings(*doc);
 }
 
 void CMainFrame::OnDecodeBitrate() {
@@ -253,6 +316,7 @@ void CMainFrame::OnDecodeBitrate() {
     if (dialog.exec() != QDialog::Accepted) return;
     doc->scaledbitrate = dialog.number() < 0.0 ? 0.0 : dialog.number();
     setcaptionfixed(menucommand::decodebitrate, "scaled bitrate", doc->scaledbitrate, "kbit/s");
+    savesettings(*doc);
 }
 
 void CMainFrame::OnDecodeBer() {
@@ -263,6 +327,7 @@ void CMainFrame::OnDecodeBer() {
     const double rate = dialog.number();
     doc->ber = rate <= 0.0 ? 0.0 : rate >= 0.002 ? 0.002 : rate;
     setcaptionexponent(menucommand::decodeber, "bit error rate", doc->ber, "");
+    savesettings(*doc);
 }
 
 template <class Draw> void CMainFrame::drawonview(const char* failure, Draw draw) {

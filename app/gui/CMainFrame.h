@@ -48,12 +48,23 @@ class CMainFrame : public QMainWindow, public framewindow {
     void OnQuantiserQscale();
     void OnDecodeBitrate();
     void OnDecodeBer();
-    // Ctrl+O: choose an input bitstream file; its name and folder become the settings.
+    // "Open bitstream..." (Ctrl+O): choose an input bitstream file; its name and folder
+    // become the settings.
     void OnFileOpen();
+    // The input bitstream file at path, chosen, dropped or picked from the recent ones.
+    void openbitstream(const QString& path);
+    // Every stored setting forgotten, the initial ones shown.
+    void OnFileResetSettings();
     // Ctrl+N: the document is reused unchanged; the panel is drawn afresh.
     void OnFileNew();
 
+  protected:
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+
   private:
+    void fillrecentmenu();
+    void settitle(const CTonvexDoc& doc);
     // The active document, or nullptr after showing the handler's failure message.
     CTonvexDoc* activedocument(const char* failure) const;
     QAction* additem(QMenu* menu, int id, const char* caption, void (CMainFrame::*handler)());
@@ -65,6 +76,7 @@ class CMainFrame : public QMainWindow, public framewindow {
 
     CTonvexDoc* document;
     CTonvexView* view;
+    QMenu* recentmenu = nullptr;
     framewindow* previousframe;
     // An operation is running: input to the window is swallowed, paints go through.
     bool busy = false;
