@@ -1,11 +1,7 @@
 #include "app/gui/CMainFrame.h"
 
 #include <QApplication>
-#include <QDragEnterEvent>
-#include <QFileDialog>
-#include <QFileInfo>
 #include <QMenuBar>
-#include <QMimeData>
 #include <QPainter>
 #include <QScreen>
 #include <cstdio>
@@ -13,7 +9,6 @@
 
 #include "app/CTonvexDoc.h"
 #include "app/gui/CTonvexView.h"
-#include "app/gui/inputblocker.h"
 #include "app/gui/menubarstyle.h"
 #include "app/gui/menucommands.h"
 #include "app/gui/settingdialogs.h"
@@ -44,6 +39,7 @@ CMainFrame::CMainFrame(CTonvexDoc* document)
 }
 
 CMainFrame::~CMainFrame() {
+    stopoperation();
     setmainframewindow(previousframe);
 }
 
@@ -92,6 +88,11 @@ void CMainFrame::buildmenu() {
             [this] { menuBar()->setActiveAction(menuBar()->actions().first()); });
     addAction(menukey);
 
+    // Escape cancels a running operation.
+    QAction* cancel = new QAction(this);
+    cancel->setShortcut(QKeySequence(Qt::Key_Escape));
+    connect(cancel, &QAction::triggered, this, &CMainFrame::OnDecodeCancel);
+    addAction(cancel);
     // An accelerator without a menu item of its own.
     QAction* renew = new QAction(this);
     renew->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_N));
@@ -210,95 +211,8 @@ void CMainFrame::OnFileDirectory() {
     savesettings(*doc);
 }
 
-void CMainFrame::OnFileOpen() {
-    CTonvexDoc* doc = activedocument("pointer failure: OnFileOpen()");
-    if (!doc) return;
-    const QString path = QFileDialog::getOpenFileName(
-        this, "open bitstream", QString::fromStdString(doc->directory), "bitstream (*.ztb)");
-    if (!path.isEmpty()) openbitstream(path);
-}
-
-void CMainFrame::openbitstream(const QString& path) {
-    CTonvexDoc* doc = activedocument("pointer failure: OnFileOpen()");
-    if (!doc) return;
-    const QFileInfo chosen(path);
-    QString name = chosen.fileName();
-    if (name.endsWith(".ztb")) name.chop(4);
-    doc->directory = chosen.absolutePath().toStdString();
-    setcaption(menucommand::filedirectory, "directory:  " + doc->directory);
-    setfilenames(*doc, name);
-    addrecentfile(chosen.absoluteFilePath());
-}
-
-void CMainFrame::fillrecentmenu() {
-    recentmenu->clear();
-    for (const QString& path : recentfiles())
-        connect(recentmenu->addAction(path), &QAction::triggered, this, [this, path] {
-            if (QFileInfo(path).isFile()) {
-                openbitstream(path);
-                return;
-            }
-            removerecentfile(path);
-            showmessage("cannot find bitstream file");
-        });
-    if (recentmenu->isEmpty()) recentmenu->addAction("(none)")->setEnabled(false);
-}
-
-void CMainFrame::OnFileResetSettings() {
-    CTonvexDoc* doc = activedocument("pointer failure: OnFileResetSettings()");
-    if (!doc) return;
-    resetsettings(*doc);
-    initmenu();
-}
-
-namespace {
-// The local .ztb file that a drag carries, or an empty text.
-QString droppedbitstream(const QMimeData* data) {
-    if (!data || data->urls().size() != 1) return {};
-    const QString path = data->urls().front().toLocalFile();
-    return path.endsWith(".ztb") && QFileInfo(path).isFile() ? path : QString();
-}
-} // namespace
-
-void CMainFrame::dragEnterEvent(QDragEnterEvent* event) {
-    if (!droppedbitstream(event->mimeData()).isEmpty()) event->acceptProposedAction();
-}
-
-void CMainFrame::dropEvent(QDropEvent* event) {
-    const QString path = droppedbitstream(event->mimeData());
-    if (path.isEmpty()) return;
-    event->acceptProposedAction();
-    openbitstream(path);
-}
-
 void CMainFrame::OnFileNew() {
     windownull();
-}
-
-template <class Operation> void CMainFrame::runoperation(Operation operation) {
-    // The operation runs to its end on this thread; meanwhile the window still repaints
-    // (windowinitL) but takes no input.
-    inputblocker blocker(this);
-    // The rows and status of an earlier run must not stand beside a new or failed one.
-    CTonvexDoc& doc = *document;
-    for (inforow& row : doc.inforows) row = inforow{};
-    doc.statustext.clear();
-    windownull();
-    busy = true;
-    operation();
-    busy = false;
-}
-
-void CMainFrame::OnDecodeDecode() {
-    CTonvexDoc* doc = activedocument("pointer failure: OnDecodeDecode()");
-    if (!doc) return;
-    runoperation([doc] { doc->decodeZAT(); });
-}
-
-void CMainFrame::OnDecodeScale() {
-    CTonvexDoc* doc = activedocument("pointer failure: OnDecodeDecode()");
-    if (!doc) return;
-    runoperation([doc] { doc->scaleZAT(); });
 }
 
 void CMainFrame::OnQuantiserQscale() {
@@ -349,19 +263,16 @@ template <class Draw> void CMainFrame::drawonview(const char* failure, Draw draw
 void CMainFrame::windowinitL(int32_t progress) {
     drawonview("pointer failure: windowinitL()",
                [progress](CTonvexView& target, QPainter& dc) { target.displayinitL(dc, progress); });
-    // The drivers call this from inside an operation: show the bar now, and let the window
-    // system's paint requests through (input stays blocked).
-    if (view) view->repaint();
-    if (busy) QCoreApplication::processEvents();
 }
 
 void CMainFrame::windowinfoL() {
     drawonview("pointer failure: windowinfoL()",
                [](CTonvexView& target, QPainter& dc) { target.displayinfoL(dc); });
-    if (view) view->repaint();
 }
 
 void CMainFrame::windownull() {
     drawonview("pointer failure: windownull()",
                [](CTonvexView& target, QPainter& dc) { target.displaypanelL(dc); });
+    // A panel redrawn during a run shows how far the run has come.
+    if (run && runprogress > 0) windowinitL(runprogress);
 }

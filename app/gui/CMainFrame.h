@@ -7,11 +7,13 @@
 #include <string>
 
 #include "app/framewindow.h"
+#include "app/gui/backgroundrun.h"
 
 class CTonvexDoc;
 class CTonvexView;
 class QAction;
 class QMenu;
+class QPushButton;
 
 class CMainFrame : public QMainWindow, public framewindow {
     Q_OBJECT
@@ -57,6 +59,15 @@ class CMainFrame : public QMainWindow, public framewindow {
     void OnFileResetSettings();
     // Ctrl+N: the document is reused unchanged; the panel is drawn afresh.
     void OnFileNew();
+    // Cancel (the button or Escape): the running operation stops at its next step.
+    void OnDecodeCancel();
+
+    // The operation started by decode or scale has not ended yet.
+    bool isrunning() const { return run != nullptr; }
+
+  Q_SIGNALS:
+    // An operation has ended and its results are in the document.
+    void operationended(const backgroundrun& ended);
 
   protected:
     void dragEnterEvent(QDragEnterEvent* event) override;
@@ -72,12 +83,19 @@ class CMainFrame : public QMainWindow, public framewindow {
     void setfilenames(CTonvexDoc& doc, const QString& name);
     void setbitratemodecaption(int32_t mode);
     template <class Draw> void drawonview(const char* failure, Draw draw);
-    template <class Operation> void runoperation(Operation operation);
+    // Decode and scale run on a worker thread; meanwhile the window shows their progress
+    // and takes no new settings.
+    void startoperation(backgroundrun::operation op);
+    void endoperation();
+    // The window is going away: a running operation is cancelled and waited for.
+    void stopoperation();
+    void setrunning(bool running);
 
     CTonvexDoc* document;
     CTonvexView* view;
     QMenu* recentmenu = nullptr;
     framewindow* previousframe;
-    // An operation is running: input to the window is swallowed, paints go through.
-    bool busy = false;
+    backgroundrun* run = nullptr;
+    int32_t runprogress = 0;
+    QPushButton* cancelbutton = nullptr;
 };

@@ -29,6 +29,8 @@ void whendialogopens(std::function<void(QDialog&)> act);
 void typeandenter(QDialog& dialog, const QString& text);
 // Answers the next dialog with text and Enter, then runs the command that opens it.
 void answer(CMainFrame& frame, int id, const QString& text);
+// Waits until the frame's running operation has ended.
+void waitforoperation(const CMainFrame& frame);
 // The menu caption of a command id.
 std::string caption(const CMainFrame& frame, int id);
 

@@ -27,6 +27,7 @@ int main(int argc, char** argv) {
     if (!app.InitInstance()) return 1;
     QApplication::processEvents();
     app.mainframe()->menuitem(menucommand::decodedecode)->trigger();
+    while (app.mainframe()->isrunning()) QApplication::processEvents(QEventLoop::WaitForMoreEvents);
     QApplication::processEvents();
     if (failures > 0) return 1;
     if (!app.mainframe()->grab().save(argv[1])) {

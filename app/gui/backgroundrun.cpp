@@ -1,0 +1,82 @@
+#include "app/gui/backgroundrun.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QThread>
+#include <filesystem>
+
+backgroundrun::backgroundrun(CTonvexDoc& doc, operation op, QObject* parent)
+    : QObject(parent), doc(doc), op(op), outputpath(op == operation::decode ? doc.wavpath : doc.scaledpath),
+      finalpath(outputpath), wavdatalimit(doc.wavdatalimit) {
+    if (!prepareoutput()) {
+        showmessage(op == operation::decode ? "cannot create output file"
+                                            : "cannot create bitstream output file");
+        done = true;
+        QMetaObject::invokeMethod(this, &backgroundrun::finished, Qt::QueuedConnection);
+        return;
+    }
+    previouswindow = setmainframewindow(this);
+    QThread* const window = QThread::currentThread();
+    previousmessages = setmessagehandler([this, window](const std::string& text) {
+        if (QThread::currentThread() == window) {
+            if (previousmessages) previousmessages(text);
+            return;
+        }
+        const std::lock_guard<std::mutex> hold(textlock);
+        texts.push_back(text);
+    });
+    doc.onevent = [this](const driveevent& event) { trace.push_back(event); };
+    worker = QThread::create(
+        [this] { this->op == operation::decode ? this->doc.decodeZAT() : this->doc.scaleZAT(); });
+    connect(worker, &QThread::finished, this, &backgroundrun::wrapup);
+    worker->start();
+}
+
+backgroundrun::~backgroundrun() {
+    if (!worker) return;
+    cancel();
+    worker->wait();
+    if (!done) wrapup();
+    delete worker;
+}
+
+bool backgroundrun::prepareoutput() {
+    const QFileInfo target(QString::fromStdString(finalpath));
+    // Never rename over a device, a pipe or a folder.
+    if (target.exists() && !target.isFile()) return false;
+    pending.setFileTemplate(target.dir().filePath(target.completeBaseName() + ".XXXXXX." + target.suffix()));
+    if (!pending.open()) return false;
+    pending.close();
+    outputpath = QDir::toNativeSeparators(pending.fileName()).toStdString();
+    return true;
+}
+
+void backgroundrun::windowinitL(int32_t progress) {
+    // Decoding stops at its next frame when the output may grow no further; that stop
+    // leaves the file unfinished, so it is never renamed into place.
+    if (stopping) doc.wavdatalimit = 0;
+    if (progress >= 1) Q_EMIT progressed(progress);
+}
+
+void backgroundrun::wrapup() {
+    if (done) return;
+    worker->wait();
+    done = true;
+    setmainframewindow(previouswindow);
+    setmessagehandler(previousmessages);
+    doc.onevent = nullptr;
+    doc.wavdatalimit = wavdatalimit;
+    outputpath = finalpath;
+    complete = !stopping && doc.stats.completed && texts.empty();
+    if (complete) {
+        std::error_code failure;
+        std::filesystem::rename(pending.fileName().toStdString(), finalpath, failure);
+        if (failure) {
+            texts.push_back("cannot create output file");
+            complete = false;
+        }
+    }
+    if (!complete) pending.remove();
+    if (stopping) texts.clear();
+    Q_EMIT finished();
+}
