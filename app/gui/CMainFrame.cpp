@@ -9,6 +9,7 @@
 
 #include "app/CTonvexDoc.h"
 #include "app/gui/CTonvexView.h"
+#include "app/gui/analysisdock.h"
 #include "app/gui/menubarstyle.h"
 #include "app/gui/menucommands.h"
 #include "app/gui/settingdialogs.h"
@@ -26,10 +27,14 @@ std::string formatcaption(const char* format, const std::string& label, double v
 } // namespace
 
 CMainFrame::CMainFrame(CTonvexDoc* document)
-    : document(document), view(new CTonvexView(document, this)), previousframe(setmainframewindow(this)) {
+    : document(document), view(new CTonvexView(document, this)), analysis(new analysisdock(this)),
+      previousframe(setmainframewindow(this)) {
     setWindowTitle("tonvex");
     setCentralWidget(view);
     setAcceptDrops(true);
+    addDockWidget(Qt::BottomDockWidgetArea, analysis);
+    analysis->hide();
+    connect(this, &CMainFrame::operationended, this, &CMainFrame::showanalysis);
     buildmenu();
     // 300 x 170 (menu bar and panel), or as much more as the panel's text needs, its
     // frame's corner placed so that it is centred.
@@ -73,6 +78,8 @@ void CMainFrame::buildmenu() {
     additem(decode, decodebitrate, "scaled bitrate 64 kbit/s", &CMainFrame::OnDecodeBitrate);
     decode->addSeparator();
     additem(decode, decodeber, "bit error rate 1e-4", &CMainFrame::OnDecodeBer);
+    decode->addSeparator();
+    decode->addAction(analysis->toggleViewAction());
 
     // "Help" stands at the right end of the same menu bar, so the keyboard and the mouse
     // move between all three menus; the application routes "about".

@@ -11,6 +11,7 @@
 
 class CTonvexDoc;
 class CTonvexView;
+class analysisdock;
 class QAction;
 class QMenu;
 class QPushButton;
@@ -23,6 +24,7 @@ class CMainFrame : public QMainWindow, public framewindow {
 
     CTonvexDoc* GetActiveDocument() const { return document; }
     CTonvexView* GetActiveView() const { return view; }
+    analysisdock* analysispane() const { return analysis; }
 
     // Writes every setting into its menu caption.
     void initmenu();
@@ -90,12 +92,16 @@ class CMainFrame : public QMainWindow, public framewindow {
     // The window is going away: a running operation is cancelled and waited for.
     void stopoperation();
     void setrunning(bool running);
+    // The ended run on the analysis dock, which the first run brings into view.
+    void showanalysis(const backgroundrun& ended);
 
     CTonvexDoc* document;
     CTonvexView* view;
+    analysisdock* analysis;
     QMenu* recentmenu = nullptr;
     framewindow* previousframe;
     backgroundrun* run = nullptr;
     int32_t runprogress = 0;
+    bool shownanalysis = false;
     QPushButton* cancelbutton = nullptr;
 };

@@ -8,6 +8,8 @@
 #include "app/CTonvexDoc.h"
 #include "app/gui/CMainFrame.h"
 #include "app/gui/CTonvexView.h"
+#include "app/gui/analysisdock.h"
+#include "app/gui/analysisview.h"
 #include "app/gui/menucommands.h"
 
 void CMainFrame::OnDecodeDecode() {
@@ -26,6 +28,7 @@ void CMainFrame::OnDecodeCancel() {
 
 void CMainFrame::startoperation(backgroundrun::operation op) {
     if (run) return;
+    analysis->view().clear();
     // The rows and status of an earlier run must not stand beside a new or failed one;
     // until the run ends the panel does not read the document the worker fills.
     for (inforow& row : document->inforows) row = inforow{};
@@ -83,4 +86,12 @@ void CMainFrame::setrunning(bool running) {
         statusBar()->clearMessage();
         unsetCursor();
     }
+}
+
+void CMainFrame::showanalysis(const backgroundrun& ended) {
+    analysis->showrun(*document, ended);
+    if (shownanalysis) return;
+    shownanalysis = true;
+    analysis->show();
+    resize(size().expandedTo(QSize(640, 480)));
 }

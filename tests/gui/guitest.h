@@ -4,7 +4,9 @@
 #include <QColor>
 #include <QDialog>
 #include <QImage>
+#include <QString>
 #include <functional>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -41,4 +43,9 @@ inline QColor pixel(const QImage& image, int x, int y) {
 }
 inline bool isblack(const QColor& colour) {
     return colour == QColor(0, 0, 0);
+}
+
+// Test failures show texts as text.
+inline void PrintTo(const QString& text, std::ostream* out) {
+    *out << '"' << text.toStdString() << '"';
 }
