@@ -99,8 +99,12 @@ int analysisview::columnof(double seconds) const {
 }
 
 double analysisview::timeat(int column) const {
+    return timeatx(column);
+}
+
+double analysisview::timeatx(double x) const {
     const int plotwidth = std::max(1, width() - plotleft() - margin);
-    return start + static_cast<double>(column - plotleft()) / plotwidth * span;
+    return start + (x - plotleft()) / plotwidth * span;
 }
 
 int64_t analysisview::frameat(int column) const {
@@ -216,15 +220,19 @@ void analysisview::drawwaveform(QPainter& painter) const {
         painter.drawText(QRect(left, top, right - left, bottom - top), Qt::AlignCenter, "no decoded output");
         return;
     }
-    painter.setPen(QColor(29, 96, 169));
+    // One column per screen pixel, so the waveform is as sharp as the text beside it.
+    painter.setPen(QPen(QColor(29, 96, 169), 0));
     const double rate = wave.rate();
-    for (int x = left; x < right; ++x) {
-        const auto first = static_cast<int64_t>(std::floor(timeat(x) * rate));
-        const auto last = std::max(first + 1, static_cast<int64_t>(std::floor(timeat(x + 1) * rate)));
+    const double ratio = devicePixelRatio();
+    const int columns = static_cast<int>((right - left) * ratio);
+    for (int c = 0; c < columns; ++c) {
+        const double x = left + c / ratio;
+        const auto first = static_cast<int64_t>(std::floor(timeatx(x) * rate));
+        const auto last =
+            std::max(first + 1, static_cast<int64_t>(std::floor(timeatx(x + 1 / ratio) * rate)));
         if (first >= wave.frames()) break;
         const auto [low, high] = wave.range(first, last);
-        painter.drawLine(x, static_cast<int>(middle - high / 32768.0 * half), x,
-                         static_cast<int>(middle - low / 32768.0 * half));
+        painter.drawLine(QLineF(x, middle - high / 32768.0 * half, x, middle - low / 32768.0 * half));
     }
 }
 

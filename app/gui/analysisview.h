@@ -60,6 +60,8 @@ class analysisview : public QWidget {
     void drawaxis(QPainter& painter) const;
     void drawwaveform(QPainter& painter) const;
     int64_t frameat(int column) const;
+    // The time at a position between pixel columns.
+    double timeatx(double x) const;
 
     int64_t framecount = 0;
     double framesecs = 0.0;
