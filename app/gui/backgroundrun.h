@@ -14,7 +14,7 @@
 
 #include "app/CTonvexDoc.h"
 #include "app/framewindow.h"
-#include "bitstream/message.h"
+#include "base/message.h"
 
 class QThread;
 

@@ -10,7 +10,7 @@
 #include "app/CTonvexDoc.h"
 #include "app/gui/menucommands.h"
 #include "app/gui/storedsettings.h"
-#include "bitstream/message.h"
+#include "base/message.h"
 
 void CMainFrame::OnFileOpen() {
     CTonvexDoc* doc = activedocument("pointer failure: OnFileOpen()");

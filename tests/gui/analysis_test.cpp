@@ -13,8 +13,8 @@
 #include "app/gui/analysisdock.h"
 #include "app/gui/analysisview.h"
 #include "app/gui/menucommands.h"
-#include "drivers/random.h"
-#include "drivers/wavheader.h"
+#include "base/random.h"
+#include "engine/io/wavheader.h"
 #include "guitest.h"
 
 using namespace menucommand;
