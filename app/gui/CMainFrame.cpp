@@ -98,6 +98,8 @@ void CMainFrame::buildmenu() {
     // Escape cancels a running operation.
     QAction* cancel = new QAction(this);
     cancel->setShortcut(QKeySequence(Qt::Key_Escape));
+    cancel->setData(decodecancel);
+    cancel->setEnabled(false);
     connect(cancel, &QAction::triggered, this, &CMainFrame::OnDecodeCancel);
     addAction(cancel);
     // An accelerator without a menu item of its own.

@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QThread>
+#include <cstdio>
 #include <filesystem>
 
 backgroundrun::backgroundrun(CTonvexDoc& doc, operation op, QObject* parent)
@@ -45,9 +46,12 @@ bool backgroundrun::prepareoutput() {
     // Never rename over a device, a pipe or a folder.
     if (target.exists() && !target.isFile()) return false;
     pending.setFileTemplate(target.dir().filePath(target.completeBaseName() + ".XXXXXX." + target.suffix()));
-    if (!pending.open()) return false;
+    // Where no file can be made (a missing folder) the operation is left to find out, so
+    // that it reports its input first, as it always has.
+    const QString name = pending.open() ? pending.fileName() : pending.fileTemplate();
     pending.close();
-    outputpath = QDir::toNativeSeparators(pending.fileName()).toStdString();
+    temporary = QDir::toNativeSeparators(name).toStdString();
+    outputpath = temporary;
     return true;
 }
 
@@ -70,13 +74,13 @@ void backgroundrun::wrapup() {
     complete = !stopping && doc.stats.completed && texts.empty();
     if (complete) {
         std::error_code failure;
-        std::filesystem::rename(pending.fileName().toStdString(), finalpath, failure);
+        std::filesystem::rename(temporary, finalpath, failure);
         if (failure) {
             texts.push_back("cannot create output file");
             complete = false;
         }
     }
-    if (!complete) pending.remove();
+    if (!complete) std::remove(temporary.c_str());
     if (stopping) texts.clear();
     Q_EMIT finished();
 }

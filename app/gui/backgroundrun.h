@@ -48,7 +48,8 @@ class backgroundrun : public QObject, private framewindow {
     void windowinfoL() override {}
     // Back on the window's thread once the worker has ended.
     void wrapup();
-    // Points the document's output at a fresh temporary file; false if it cannot be.
+    // Points the document's output at a fresh temporary file; false if the final name is
+    // not a file that may be replaced.
     bool prepareoutput();
 
     CTonvexDoc& doc;
@@ -56,6 +57,7 @@ class backgroundrun : public QObject, private framewindow {
     std::string& outputpath;
     std::string finalpath;
     QTemporaryFile pending;
+    std::string temporary;
     uint64_t wavdatalimit;
     QThread* worker = nullptr;
     framewindow* previouswindow = nullptr;

@@ -73,6 +73,7 @@ void CMainFrame::setrunning(bool running) {
                    decodedecode, decodescale, quantiserqscale, decodebitrate, decodeber, filenew})
         if (QAction* item = menuitem(id)) item->setEnabled(!running);
     recentmenu->setEnabled(!running);
+    menuitem(decodecancel)->setEnabled(running);
     if (!cancelbutton) {
         cancelbutton = new QPushButton("Cancel", this);
         connect(cancelbutton, &QPushButton::clicked, this, &CMainFrame::OnDecodeCancel);

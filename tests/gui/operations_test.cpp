@@ -102,16 +102,25 @@ TEST_F(OperationsTest, ScaleFromTheMenuWritesAShorterStreamAndFillsTheRows) {
     EXPECT_LE(doc().inforows[2].value, 32.0 + 1.0);
 }
 
-TEST_F(OperationsTest, MissingInputIsReportedAndLeavesNoStaleRowsNorOutput) {
+TEST_F(OperationsTest, FailedRunsAreReportedAndLeaveNoStaleRowsNorOutput) {
     frame().menuitem(decodedecode)->trigger();
     waitforoperation(frame());
-    answer(frame(), filebitstream, "nothing");
-    frame().menuitem(decodedecode)->trigger();
-    waitforoperation(frame());
-    EXPECT_EQ(messages.texts, std::vector<std::string>{"cannot find bitstream file"});
-    EXPECT_EQ(QDir(folder.path()).entryList(QDir::Files), (QStringList{"song.wav", "song.ztb"}));
-    EXPECT_EQ(doc().statustext, "");
-    for (const inforow& row : doc().inforows) EXPECT_EQ(row.kind, 4);
+    const struct {
+        int id;
+        const char* name;
+        const char* message;
+    } failures[] = {{fileoutput, "missing/take", "cannot create output file"},
+                    {filebitstream, "nothing", "cannot find bitstream file"}};
+    for (const auto& failure : failures) {
+        messages.texts.clear();
+        answer(frame(), failure.id, failure.name);
+        frame().menuitem(decodedecode)->trigger();
+        waitforoperation(frame());
+        EXPECT_EQ(messages.texts, std::vector<std::string>{failure.message});
+        EXPECT_EQ(doc().statustext, "");
+        for (const inforow& row : doc().inforows) EXPECT_EQ(row.kind, 4);
+        EXPECT_EQ(QDir(folder.path()).entryList(QDir::Files), (QStringList{"song.wav", "song.ztb"}));
+    }
 }
 
 TEST_F(OperationsTest, WindowRepaintsTheGrowingBarDuringTheRun) {
