@@ -55,6 +55,19 @@ QAction* CMainFrame::additem(QMenu* menu, int id, const char* caption, void (CMa
     return item;
 }
 
+QAction* CMainFrame::addaccelerator(const QKeySequence& keys, int id, void (CMainFrame::*handler)()) {
+    auto* key = new QAction(this);
+    key->setShortcut(keys);
+    key->setData(id);
+    connect(key, &QAction::triggered, this, handler);
+    addAction(key);
+    return key;
+}
+
+void CMainFrame::selectmenubar() {
+    menuBar()->setActiveAction(menuBar()->actions().first());
+}
+
 void CMainFrame::buildmenu() {
     using namespace menucommand;
     // Alt+F, Alt+D and Alt+H open the three menus; the captions read as before.
@@ -88,26 +101,12 @@ void CMainFrame::buildmenu() {
     menuBar()->setStyle(style);
     menuBar()->addSeparator();
     additem(menuBar()->addMenu("&Help"), appabout, "about", nullptr);
-    // F10 selects the menu bar, as Alt does.
-    auto* menukey = new QAction(this);
-    menukey->setShortcut(QKeySequence(Qt::Key_F10));
-    connect(menukey, &QAction::triggered, this,
-            [this] { menuBar()->setActiveAction(menuBar()->actions().first()); });
-    addAction(menukey);
-
-    // Escape cancels a running operation.
-    QAction* cancel = new QAction(this);
-    cancel->setShortcut(QKeySequence(Qt::Key_Escape));
-    cancel->setData(decodecancel);
-    cancel->setEnabled(false);
-    connect(cancel, &QAction::triggered, this, &CMainFrame::OnDecodeCancel);
-    addAction(cancel);
-    // An accelerator without a menu item of its own.
-    QAction* renew = new QAction(this);
-    renew->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_N));
-    renew->setData(filenew);
-    connect(renew, &QAction::triggered, this, &CMainFrame::OnFileNew);
-    addAction(renew);
+    // Keys without a menu item of their own: F10 selects the menu bar as Alt does, Escape
+    // cancels a running operation, Ctrl+N draws the panel afresh.
+    addaccelerator(QKeySequence(Qt::Key_F10), 0, &CMainFrame::selectmenubar);
+    addaccelerator(QKeySequence(Qt::Key_Escape), decodecancel, &CMainFrame::OnDecodeCancel)
+        ->setEnabled(false);
+    addaccelerator(QKeySequence(Qt::CTRL | Qt::Key_N), filenew, &CMainFrame::OnFileNew);
 }
 
 QAction* CMainFrame::menuitem(int id) const {

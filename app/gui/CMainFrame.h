@@ -13,6 +13,7 @@ class CTonvexDoc;
 class CTonvexView;
 class analysisdock;
 class QAction;
+class QKeySequence;
 class QMenu;
 class QPushButton;
 
@@ -81,6 +82,8 @@ class CMainFrame : public QMainWindow, public framewindow {
     // The active document, or nullptr after showing the handler's failure message.
     CTonvexDoc* activedocument(const char* failure) const;
     QAction* additem(QMenu* menu, int id, const char* caption, void (CMainFrame::*handler)());
+    QAction* addaccelerator(const QKeySequence& keys, int id, void (CMainFrame::*handler)());
+    void selectmenubar();
     void buildmenu();
     void setfilenames(CTonvexDoc& doc, const QString& name);
     void setbitratemodecaption(int32_t mode);

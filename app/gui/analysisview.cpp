@@ -165,10 +165,8 @@ bool analysisview::event(QEvent* event) {
 void analysisview::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     painter.fillRect(rect(), Qt::white);
-    if (framecount == 0) {
-        painter.drawText(rect(), Qt::AlignCenter, "no run yet");
-        return;
-    }
+    // Between the start of a run and its end there is nothing to show.
+    if (framecount == 0 || !(framesecs > 0.0)) return;
     drawlanes(painter);
     drawaxis(painter);
     drawwaveform(painter);
@@ -183,13 +181,22 @@ void analysisview::drawlanes(QPainter& painter) const {
                          each.name);
         painter.fillRect(QRect(left, top + 1, right - left, laneheight - 2), QColor(245, 245, 242));
     }
-    for (const driveevent& event : marks) {
-        const int from = std::max(left, columnof(static_cast<double>(event.frame) * framesecs));
-        const int to = std::min(right, columnof(static_cast<double>(event.frame + 1) * framesecs));
-        if (from >= right || to < left) continue;
-        const auto [top, bottom] = lanerows(event.kind);
+    // Only the marks in view, and one per lane and pixel column: a long run at a high
+    // error rate has far more events than the plot has columns.
+    const auto first = std::lower_bound(marks.begin(), marks.end(), static_cast<int64_t>(start / framesecs),
+                                        [](const driveevent& e, int64_t f) { return e.frame < f; });
+    int drawn[lanecount];
+    std::fill(std::begin(drawn), std::end(drawn), -1);
+    for (auto it = first; it != marks.end(); ++it) {
+        const int from = std::max(left, columnof(static_cast<double>(it->frame) * framesecs));
+        if (from >= right) break;
+        const int to = std::min(right, columnof(static_cast<double>(it->frame + 1) * framesecs));
+        int& last = drawn[&laneof(it->kind) - lanes];
+        if (to <= last) continue;
+        last = std::max(to, from + 1);
+        const auto [top, bottom] = lanerows(it->kind);
         painter.fillRect(QRect(from, top + 1, std::max(1, to - from), laneheight - 2),
-                         laneof(event.kind).colour);
+                         laneof(it->kind).colour);
     }
 }
 
