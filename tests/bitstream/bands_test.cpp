@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "bitstream/frameheader.h"
-#include "messagerecorder.h"
+#include "tests/support/messages.h"
 
 namespace {
 
@@ -75,12 +75,6 @@ TEST(ErbBands, TooFewBandsShowMessageAndFillUniformly) {
     erbbands(sizes.data(), 2, shortbase, 256, 48.0);
     EXPECT_EQ(messages.shown, std::vector<std::string>{"nband out of range"});
     EXPECT_EQ(sizes, (std::vector<int32_t>{64, 64}));
-}
-
-TEST(ErbBands, UnusableRateKeepsTheTableDefined) {
-    std::vector<int32_t> sizes(32, -1);
-    erbbands(sizes.data(), 32, shortbase, 256, samplerate_khz(9));
-    EXPECT_EQ(sizes, std::vector<int32_t>(32, 4));
 }
 
 TEST(UniformBands, EvenAndUnevenSplits) {

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "tests/decoder/channelfixture.h"
+#include "tests/support/decoders.h"
 
 namespace {
 
@@ -110,7 +110,7 @@ TEST(PassReference, RandomPayloadsDecodeLikeTheLiteralWalk) {
             const int32_t budget = 50 + static_cast<int32_t>(random() % 1500);
             for (int32_t k = 0; k < budget + 32; ++k) bits += random() % 4 == 0 ? '1' : '0';
             channelfixture f;
-            f.load(payloadbuilder().bits(bits));
+            f.load(bits);
             f.dec.topbitplane = static_cast<int16_t>(c.top);
             f.dec.refinefirst = c.refinefirst;
             f.dec.pwcsig_decode(c.nblk, c.ncoef, c.scan, budget, c.runmode, c.runparam, 1, bands.data(), 1);

@@ -6,7 +6,7 @@
 
 #include "bitstream/frameheader.h"
 #include "drivers/random.h"
-#include "tests/scratchdir.h"
+#include "tests/support/scratchdir.h"
 
 void drivertest::SetUp() {
     dir = freshtestdir("tonvex_drivers");
@@ -69,45 +69,6 @@ std::vector<uint16_t> packframes(framespec spec, int count) {
         stream.insert(stream.end(), frame.begin(), frame.end());
     }
     return stream;
-}
-
-std::vector<uint8_t> readbytes(const std::string& file) {
-    std::ifstream in(file, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-void writebytes(const std::string& file, const std::vector<uint8_t>& bytes) {
-    std::ofstream out(file, std::ios::binary);
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-}
-
-std::vector<uint16_t> readwordsfile(const std::string& file) {
-    const auto bytes = readbytes(file);
-    std::vector<uint16_t> words(bytes.size() / 2);
-    for (size_t i = 0; i < words.size(); i++)
-        words[i] = static_cast<uint16_t>(bytes[2 * i] | (bytes[2 * i + 1] << 8));
-    return words;
-}
-
-void writewordsfile(const std::string& file, const std::vector<uint16_t>& words) {
-    std::vector<uint8_t> bytes;
-    for (uint16_t w : words) {
-        bytes.push_back(static_cast<uint8_t>(w & 0xFF));
-        bytes.push_back(static_cast<uint8_t>(w >> 8));
-    }
-    writebytes(file, bytes);
-}
-
-std::vector<size_t> frameoffsets(const std::vector<uint16_t>& stream, int16_t H) {
-    std::vector<size_t> offsets;
-    size_t at = 0;
-    while (at + static_cast<size_t>(H) <= stream.size()) {
-        offsets.push_back(at);
-        const size_t words = (stream[at + 1] >> 3) & 0x1FF; // after the 4-bit index
-        if (words < 8) break;
-        at += words;
-    }
-    return offsets;
 }
 
 wavfile readwav(const std::string& file) {

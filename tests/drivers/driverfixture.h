@@ -12,6 +12,8 @@
 #include "app/CTonvexDoc.h"
 #include "app/framewindow.h"
 #include "bitstream/message.h"
+#include "tests/support/files.h"
+#include "tests/support/frames.h"
 
 struct recordingwindow : framewindow {
     std::vector<int32_t> progress;
@@ -56,14 +58,6 @@ struct framespec {
 std::vector<uint16_t> packframe(const framespec& spec);
 // Consecutive frames alike but for their index, indices counting from 0 modulo 16.
 std::vector<uint16_t> packframes(framespec spec, int count);
-
-std::vector<uint8_t> readbytes(const std::string& file);
-void writebytes(const std::string& file, const std::vector<uint8_t>& bytes);
-std::vector<uint16_t> readwordsfile(const std::string& file);
-void writewordsfile(const std::string& file, const std::vector<uint16_t>& words);
-// The offsets in words of the frames of a stream, walking the length fields of headers
-// that are known to be intact.
-std::vector<size_t> frameoffsets(const std::vector<uint16_t>& stream, int16_t H = 5);
 
 // A WAV file as the decode driver writes it.
 struct wavfile {

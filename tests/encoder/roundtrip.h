@@ -13,6 +13,7 @@
 #include "app/framewindow.h"
 #include "bitstream/message.h"
 #include "encoder/encodersettings.h"
+#include "tests/support/files.h"
 
 struct silentwindow : framewindow {
     void windowinitL(int32_t) override {}
@@ -28,8 +29,6 @@ struct testsignal {
 };
 
 testsignal sine(int rate, double hz, double amplitude, double seconds);
-// Left: 440 Hz at -8 dBFS and 3 kHz at -20 dBFS; right: 660 Hz at -10 dBFS and 3 kHz.
-testsignal twotonestereo(int rate, double seconds);
 // Harmonic tones with attack-decay envelopes, a noise bed, single clicks and a roll of
 // clicks (consecutive short-block frames).
 testsignal musiclike(int rate, int channels, double seconds);
@@ -60,6 +59,4 @@ class encodertest : public ::testing::Test {
     framewindow* previouswindow = nullptr;
     messagehandler previoushandler;
 };
-
-std::vector<uint16_t> readwords(const std::string& file);
 void writewavfile(const std::string& file, const testsignal& s);

@@ -1,5 +1,5 @@
 #pragma once
-// Helpers of the window tests: a recorder for message boxes, answers to modal dialogs
+// Helpers of the window tests: answers to modal dialogs
 // given before the command that opens them, and pixel reading.
 #include <QColor>
 #include <QDialog>
@@ -8,20 +8,9 @@
 #include <string>
 #include <vector>
 
-#include "bitstream/message.h"
+#include "tests/support/messages.h"
 
 class CMainFrame;
-
-// Collects every message box text while it exists instead of showing it.
-class messagerecorder {
-  public:
-    messagerecorder();
-    ~messagerecorder();
-    std::vector<std::string> texts;
-
-  private:
-    messagehandler previous;
-};
 
 // Runs act on the next modal dialog as soon as it is open.
 void whendialogopens(std::function<void(QDialog&)> act);
