@@ -3,14 +3,11 @@
 #include <sndfile.h>
 
 #include <cmath>
-#include <fstream>
-#include <iterator>
 #include <numbers>
 #include <random>
 
-#include "drivers/random.h"
+#include "base/random.h"
 #include "encoder/encodefile.h"
-#include "tests/support/scratchdir.h"
 
 namespace {
 constexpr double pi = std::numbers::pi;
@@ -86,20 +83,6 @@ void writewavfile(const std::string& file, const testsignal& s) {
     ASSERT_NE(f, nullptr) << sf_strerror(nullptr);
     sf_writef_double(f, s.samples.data(), static_cast<sf_count_t>(s.frames()));
     sf_close(f);
-}
-
-void encodertest::SetUp() {
-    dir = freshtestdir("tonvex_encoder");
-    previouswindow = setmainframewindow(&window);
-    previoushandler = setmessagehandler([this](const std::string& text) { messages.push_back(text); });
-    random_seed(1);
-    doc.directory = dir.string();
-}
-
-void encodertest::TearDown() {
-    setmainframewindow(previouswindow);
-    setmessagehandler(previoushandler);
-    std::filesystem::remove_all(dir);
 }
 
 int encodertest::encode(const testsignal& s, const encodersettings& settings, const std::string& name) {

@@ -10,15 +10,9 @@
 #include <vector>
 
 #include "app/CTonvexDoc.h"
-#include "app/framewindow.h"
-#include "bitstream/message.h"
 #include "encoder/encodersettings.h"
+#include "tests/support/documenttest.h"
 #include "tests/support/files.h"
-
-struct silentwindow : framewindow {
-    void windowinitL(int32_t) override {}
-    void windowinfoL() override {}
-};
 
 // Interleaved samples at full scale 1.0.
 struct testsignal {
@@ -33,12 +27,8 @@ testsignal sine(int rate, double hz, double amplitude, double seconds);
 // clicks (consecutive short-block frames).
 testsignal musiclike(int rate, int channels, double seconds);
 
-class encodertest : public ::testing::Test {
+class encodertest : public documenttest {
   protected:
-    void SetUp() override;
-    void TearDown() override;
-
-    std::string path(const std::string& name) const { return (dir / name).string(); }
     // Writes the testsignal as a WAV file of doubles and encodes it; returns encodefile's result.
     int encode(const testsignal& s, const encodersettings& settings, const std::string& name = "in");
     // Decodes name.ztb with the document set up like the encoder; interleaved output.
@@ -49,14 +39,6 @@ class encodertest : public ::testing::Test {
     // Encodes, decodes and measures.
     double roundtripsnr(const testsignal& s, const encodersettings& settings);
 
-    std::filesystem::path dir;
-    std::vector<std::string> messages;
     std::string error;
-    CTonvexDoc doc;
-
-  private:
-    silentwindow window;
-    framewindow* previouswindow = nullptr;
-    messagehandler previoushandler;
 };
 void writewavfile(const std::string& file, const testsignal& s);

@@ -12,7 +12,7 @@
 #include "app/gui/CTonvexApp.h"
 #include "app/gui/CTonvexView.h"
 #include "app/gui/menucommands.h"
-#include "drivers/random.h"
+#include "base/random.h"
 #include "guitest.h"
 
 using namespace menucommand;

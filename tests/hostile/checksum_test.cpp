@@ -7,7 +7,7 @@
 #include <filesystem>
 
 #include "app/CTonvexDoc.h"
-#include "drivers/random.h"
+#include "base/random.h"
 #include "fuzz/fuzzsupport.h"
 #include "tests/support/files.h"
 #include "tests/support/scratchdir.h"

@@ -1,8 +1,8 @@
 #include "tests/hostile/hostilefixture.h"
 
 #include "app/CTonvexDoc.h"
-#include "bitstream/message.h"
-#include "drivers/random.h"
+#include "base/message.h"
+#include "base/random.h"
 #include "fuzz/fuzzsupport.h"
 #include "fuzz/outcomes.h"
 #include "tests/support/files.h"

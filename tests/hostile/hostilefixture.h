@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "bitstream/frameheader.h"
+#include "codec/format/frameheader.h"
 #include "tests/support/files.h"
 #include "tests/support/frames.h"
 

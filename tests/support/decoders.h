@@ -4,9 +4,9 @@
 #include <cstdint>
 #include <vector>
 
-#include "decoder/payload.h"
-#include "decoder/zatdec.h"
-#include "joint/jzat.h"
+#include "codec/decoder/payload.h"
+#include "codec/decoder/zatdec.h"
+#include "codec/joint/jzat.h"
 #include "tests/support/bits.h"
 
 // Points a decoder's reader at a payload written out in bits, kept in words (plus one of

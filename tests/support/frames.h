@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "bitstream/frameheader.h"
+#include "codec/format/frameheader.h"
 
 inline std::vector<size_t> frameoffsets(const std::vector<uint16_t>& words, const decodeheader& config = {}) {
     std::vector<uint16_t> buffer(words);

@@ -2,9 +2,9 @@
 // patterns that hit exactly what they mark.
 #include <cmath>
 
-#include "driverfixture.h"
-#include "drivers/g192.h"
-#include "drivers/random.h"
+#include "base/random.h"
+#include "engine/io/g192.h"
+#include "enginefixture.h"
 
 namespace {
 

@@ -2,9 +2,9 @@
 // the identity that decoding a scaled stream equals decoding the original scaled.
 #include <filesystem>
 
-#include "bitstream/frameheader.h"
-#include "driverfixture.h"
-#include "drivers/random.h"
+#include "base/random.h"
+#include "codec/format/frameheader.h"
+#include "enginefixture.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "synthesis/windows.h"
+#include "codec/synthesis/windows.h"
 
 #include <gtest/gtest.h>
 
@@ -6,7 +6,7 @@
 #include <numbers>
 #include <vector>
 
-#include "decoder/codec.h"
+#include "codec/decoder/codec.h"
 
 // Both shapes, every length in use: mirrored halves and power complementarity.
 TEST(Windows, MakewindowIsSymmetricAndPowerComplementary) {

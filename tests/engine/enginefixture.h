@@ -1,7 +1,6 @@
 #pragma once
-// Shared by the driver tests: a document in a fresh temporary directory, a frame window
-// and a message box that record what the drivers show, and helpers that build, damage and
-// read back bitstream and WAV files.
+// Shared by the engine tests: a document in a fresh temporary directory with the window and
+// message box stood in for, and helpers that build bitstreams and read back WAV files.
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -10,37 +9,14 @@
 #include <vector>
 
 #include "app/CTonvexDoc.h"
-#include "app/framewindow.h"
-#include "bitstream/message.h"
 #include "tests/support/files.h"
 #include "tests/support/frames.h"
+#include "tests/support/documenttest.h"
 
-struct recordingwindow : framewindow {
-    std::vector<int32_t> progress;
-    int infocalls = 0;
-    void windowinitL(int32_t value) override { progress.push_back(value); }
-    void windowinfoL() override { infocalls += 1; }
-};
-
-class drivertest : public ::testing::Test {
+class drivertest : public documenttest {
   protected:
-    void SetUp() override;
-    void TearDown() override;
-
-    // A file name inside the test's directory.
-    std::string path(const std::string& name) const;
-    // Points the document at input (in the test's directory) and output names.
+    // Points the document at input (in the test's folder) and output names.
     void usefiles(const std::string& input, const std::string& wav, const std::string& scaled = "out_s.ztb");
-    bool shown(const std::string& message) const;
-
-    CTonvexDoc doc;
-    recordingwindow window;
-    std::vector<std::string> messages;
-    std::filesystem::path dir;
-
-  private:
-    framewindow* previouswindow = nullptr;
-    messagehandler previoushandler;
 };
 
 // One frame as the header writer packs it, with a payload of a fixed pattern.

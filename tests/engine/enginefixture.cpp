@@ -1,40 +1,14 @@
-#include "driverfixture.h"
+#include "enginefixture.h"
 
-#include <algorithm>
-#include <fstream>
-#include <iterator>
 
-#include "bitstream/frameheader.h"
-#include "drivers/random.h"
-#include "tests/support/scratchdir.h"
-
-void drivertest::SetUp() {
-    dir = freshtestdir("tonvex_drivers");
-    previouswindow = setmainframewindow(&window);
-    previoushandler = setmessagehandler([this](const std::string& text) { messages.push_back(text); });
-    random_seed(1);
-    doc.directory = dir.string();
-}
-
-void drivertest::TearDown() {
-    setmainframewindow(previouswindow);
-    setmessagehandler(previoushandler);
-    std::filesystem::remove_all(dir);
-}
-
-std::string drivertest::path(const std::string& name) const {
-    return (dir / name).string();
-}
+#include "base/random.h"
+#include "codec/format/frameheader.h"
 
 void drivertest::usefiles(const std::string& input, const std::string& wav, const std::string& scaled) {
     doc.bitstreamname = input;
     doc.wavname = wav;
     doc.scaledname = scaled;
     doc.updatepaths();
-}
-
-bool drivertest::shown(const std::string& message) const {
-    return std::find(messages.begin(), messages.end(), message) != messages.end();
 }
 
 std::vector<uint16_t> packframe(const framespec& spec) {

@@ -3,8 +3,8 @@
 #include <cmath>
 #include <filesystem>
 
-#include "driverfixture.h"
-#include "drivers/random.h"
+#include "base/random.h"
+#include "enginefixture.h"
 
 namespace {
 

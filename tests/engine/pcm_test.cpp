@@ -1,11 +1,11 @@
-#include "drivers/pcm.h"
+#include "engine/io/pcm.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <vector>
 
-#include "drivers/random.h"
+#include "base/random.h"
 
 TEST(PcmConversion, EqualsFloorAndClipAtEveryEdge) {
     // The conversion as written out: floor, clip, NaN to 0.

@@ -1,4 +1,4 @@
-#include "bitstream/bands.h"
+#include "codec/format/bands.h"
 
 #include <gtest/gtest.h>
 
@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "bitstream/frameheader.h"
+#include "codec/format/frameheader.h"
 #include "tests/support/messages.h"
 
 namespace {
@@ -30,26 +30,28 @@ std::vector<int32_t> uniformtable(int32_t nband, int32_t blocklength) {
 } // namespace
 
 TEST(ErbBands, ReferenceTables) {
-    const std::vector<int32_t> short48 = {3, 3, 3, 3, 3, 3, 3, 3, 3, 3, 3, 3, 4, 4, 4, 4,
-                                          4, 4, 4, 4, 4, 4, 5, 5, 5, 5, 5, 5, 5, 6, 6, 5};
-    const std::vector<int32_t> short44 = {3, 3, 3, 3, 3, 3, 3, 3, 3, 3, 3, 3, 4, 4, 4, 4,
-                                          4, 4, 4, 4, 4, 4, 5, 5, 5, 5, 5, 5, 5, 5, 6, 6};
-    const std::vector<int32_t> short32 = {1, 1, 1, 2, 2, 2, 2, 2, 2, 2, 2, 2, 2, 2, 2, 2,
-                                          2, 2, 2, 2, 2, 2, 2, 2, 2, 2, 2, 2, 2, 3, 3, 3};
-    const std::vector<int32_t> short11(32, 4);
-    const std::vector<int32_t> long48 = {17, 17, 18, 19, 20, 20, 21, 22, 23, 24, 25, 25, 26, 27, 28, 30,
-                                         31, 32, 33, 34, 36, 37, 38, 40, 41, 43, 45, 46, 48, 50, 52, 56};
-    const std::vector<int32_t> long44 = {17, 18, 19, 19, 20, 21, 22, 22, 23, 24, 25, 26, 27, 28, 29, 30,
-                                         31, 32, 33, 34, 36, 37, 38, 40, 41, 42, 44, 46, 47, 49, 51, 53};
-    const std::vector<int32_t> long16 = {24, 24, 25, 25, 26, 26, 27, 27, 28, 28, 29, 29, 30, 30, 31, 31,
-                                         32, 32, 33, 34, 34, 35, 35, 36, 37, 37, 38, 39, 39, 40, 41, 42};
-    EXPECT_EQ(erbtable(7, 128, shortbase), short48);
-    EXPECT_EQ(erbtable(6, 128, shortbase), short44);
-    EXPECT_EQ(erbtable(5, 64, shortbase), short32);
-    EXPECT_EQ(erbtable(0, 128, shortbase), short11);
-    EXPECT_EQ(erbtable(7, 1024, longbase), long48);
-    EXPECT_EQ(erbtable(6, 1024, longbase), long44);
-    EXPECT_EQ(erbtable(2, 1024, longbase), long16);
+    const struct {
+        int srindex;
+        int32_t blocklength;
+        double base;
+        std::vector<int32_t> sizes;
+    } tables[] = {
+        {7, 128, shortbase, {3, 3, 3, 3, 3, 3, 3, 3, 3, 3, 3, 3, 4, 4, 4, 4,
+                             4, 4, 4, 4, 4, 4, 5, 5, 5, 5, 5, 5, 5, 6, 6, 5}},
+        {6, 128, shortbase, {3, 3, 3, 3, 3, 3, 3, 3, 3, 3, 3, 3, 4, 4, 4, 4,
+                             4, 4, 4, 4, 4, 4, 5, 5, 5, 5, 5, 5, 5, 5, 6, 6}},
+        {5, 64, shortbase, {1, 1, 1, 2, 2, 2, 2, 2, 2, 2, 2, 2, 2, 2, 2, 2,
+                            2, 2, 2, 2, 2, 2, 2, 2, 2, 2, 2, 2, 2, 3, 3, 3}},
+        {0, 128, shortbase, std::vector<int32_t>(32, 4)},
+        {7, 1024, longbase, {17, 17, 18, 19, 20, 20, 21, 22, 23, 24, 25, 25, 26, 27, 28, 30,
+                             31, 32, 33, 34, 36, 37, 38, 40, 41, 43, 45, 46, 48, 50, 52, 56}},
+        {6, 1024, longbase, {17, 18, 19, 19, 20, 21, 22, 22, 23, 24, 25, 26, 27, 28, 29, 30,
+                             31, 32, 33, 34, 36, 37, 38, 40, 41, 42, 44, 46, 47, 49, 51, 53}},
+        {2, 1024, longbase, {24, 24, 25, 25, 26, 26, 27, 27, 28, 28, 29, 29, 30, 30, 31, 31,
+                             32, 32, 33, 34, 34, 35, 35, 36, 37, 37, 38, 39, 39, 40, 41, 42}},
+    };
+    for (const auto& t : tables)
+        EXPECT_EQ(erbtable(t.srindex, t.blocklength, t.base), t.sizes) << t.srindex << " " << t.blocklength;
 }
 
 TEST(ErbBands, EveryRateCoversTheBlockWithGrowingBands) {
