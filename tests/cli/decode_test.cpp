@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
-#include <cmath>
 
 #include "toolrun.h"
 
@@ -97,10 +96,6 @@ TEST(CliDecode, SeedMakesBitErrorsRepeatable) {
     EXPECT_EQ(readfile(dir / "a.wav"), readfile(dir / "b.wav"));
     EXPECT_NE(readfile(dir / "a.wav"), readfile(dir / "c.wav"));
 
-    // Around 1e-3 of the inspected bits flip (a binomial count: well within 5 sigma).
-    const double n = first.at("bits_inspected");
-    const double k = first.at("bits_flipped");
-    EXPECT_NEAR(k, 1e-3 * n, 5.0 * std::sqrt(1e-3 * n));
 }
 
 TEST(CliDecode, BitrateImpliesScaledOutputBitrate) {

@@ -1,19 +1,10 @@
 // Start-up captions and the menu commands that change settings.
 #include <QAction>
-#include <QApplication>
-#include <QDir>
-#include <QFile>
-#include <QFileDialog>
-#include <QLineEdit>
-#include <QTemporaryDir>
-#include <QTest>
 #include <gtest/gtest.h>
 
 #include "app/CTonvexDoc.h"
-#include "app/framewindow.h"
 #include "app/gui/CMainFrame.h"
 #include "app/gui/CTonvexApp.h"
-#include "app/gui/CTonvexView.h"
 #include "app/gui/menucommands.h"
 #include "guitest.h"
 
