@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
-
 #include "toolrun.h"
 
 namespace {
@@ -95,7 +94,6 @@ TEST(CliDecode, SeedMakesBitErrorsRepeatable) {
     EXPECT_EQ(first.at("frames_lost"), again.at("frames_lost"));
     EXPECT_EQ(readfile(dir / "a.wav"), readfile(dir / "b.wav"));
     EXPECT_NE(readfile(dir / "a.wav"), readfile(dir / "c.wav"));
-
 }
 
 TEST(CliDecode, BitrateImpliesScaledOutputBitrate) {

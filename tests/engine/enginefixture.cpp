@@ -1,6 +1,5 @@
 #include "enginefixture.h"
 
-
 #include "base/random.h"
 #include "codec/format/frameheader.h"
 

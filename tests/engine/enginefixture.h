@@ -9,9 +9,9 @@
 #include <vector>
 
 #include "app/CTonvexDoc.h"
+#include "tests/support/documenttest.h"
 #include "tests/support/files.h"
 #include "tests/support/frames.h"
-#include "tests/support/documenttest.h"
 
 class drivertest : public documenttest {
   protected:
