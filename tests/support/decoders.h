@@ -32,6 +32,22 @@ struct channelfixture {
     int32_t coef(int32_t block, int32_t index) const { return dec.mdcti[block][index]; }
 };
 
+// Long frames at 48 kHz after a long frame, weights in the passes (mode 2), 32 bands of 32
+// coefficients, the synthesis writing into out.
+struct longframefixture : channelfixture {
+    std::vector<double> out = std::vector<double>(1024, 0.0);
+    longframefixture() {
+        dec.setsamplerate(7);
+        dec.setbands();
+        dec.bndsize2.assign(32, 32);
+        dec.outbuf = out.data();
+        dec.weighton = 1;
+        dec.weightmode = 2;
+        dec.blockmode = ALL_LONG;
+        dec.lastblockmode = ALL_LONG;
+    }
+};
+
 struct jointfixture {
     jzatdec joint;
     zatdec channels[2];
