@@ -121,7 +121,7 @@ TEST(AnalysisDock, DecodeWithBitErrorsShowsTheEngineEventsAtTheirFrames) {
     random_seed(1);
     frame.menuitem(decodedecode)->trigger();
     waitforoperation(frame);
-    ASSERT_TRUE(messages.texts.empty()) << messages.texts.front();
+    ASSERT_TRUE(messages.shown.empty()) << messages.shown.front();
     EXPECT_TRUE(frame.analysispane()->isVisible());
     const analysisview& view = frame.analysispane()->view();
 

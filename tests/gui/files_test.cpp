@@ -104,7 +104,7 @@ TEST_F(FilesTest, RecentListKeepsFourNewestFirstAndDropsVanishedFiles) {
     ASSERT_EQ(recent->actions().size(), 4);
     QFile::remove(expected[2]);
     recent->actions()[2]->trigger();
-    EXPECT_EQ(messages.texts, std::vector<std::string>{"cannot find bitstream file"});
+    EXPECT_EQ(messages.shown, std::vector<std::string>{"cannot find bitstream file"});
     EXPECT_EQ(recentfiles(), (QStringList{expected[0], expected[1], expected[3]}));
     recent->actions()[3]->trigger();
     EXPECT_EQ(doc().bitstreampath, expected[3].toStdString());

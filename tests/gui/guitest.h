@@ -1,29 +1,16 @@
 #pragma once
-// Helpers of the window tests: a recorder for message boxes, answers to modal dialogs
-// given before the command that opens them, and pixel reading.
-#include <QColor>
+// Helpers of the window tests: answers to modal dialogs given before the command that
+// opens them.
 #include <QDialog>
-#include <QImage>
 #include <QString>
 #include <functional>
 #include <ostream>
 #include <string>
 #include <vector>
 
-#include "base/message.h"
+#include "tests/support/messages.h"
 
 class CMainFrame;
-
-// Collects every message box text while it exists instead of showing it.
-class messagerecorder {
-  public:
-    messagerecorder();
-    ~messagerecorder();
-    std::vector<std::string> texts;
-
-  private:
-    messagehandler previous;
-};
 
 // Runs act on the next modal dialog as soon as it is open.
 void whendialogopens(std::function<void(QDialog&)> act);
@@ -35,15 +22,6 @@ void answer(CMainFrame& frame, int id, const QString& text);
 void waitforoperation(const CMainFrame& frame);
 // The menu caption of a command id.
 std::string caption(const CMainFrame& frame, int id);
-
-// The colour at a point given in logical pixels, on an image of any pixel density.
-inline QColor pixel(const QImage& image, int x, int y) {
-    const qreal ratio = image.devicePixelRatio();
-    return image.pixelColor(static_cast<int>(x * ratio), static_cast<int>(y * ratio));
-}
-inline bool isblack(const QColor& colour) {
-    return colour == QColor(0, 0, 0);
-}
 
 // Test failures show texts as text.
 inline void PrintTo(const QString& text, std::ostream* out) {

@@ -13,6 +13,15 @@
 #include "guitest.h"
 
 namespace {
+// The colour at a point given in logical pixels, on an image of any pixel density.
+QColor pixel(const QImage& image, int x, int y) {
+    const qreal ratio = image.devicePixelRatio();
+    return image.pixelColor(static_cast<int>(x * ratio), static_cast<int>(y * ratio));
+}
+bool isblack(const QColor& colour) {
+    return colour == QColor(0, 0, 0);
+}
+
 class WindowTest : public testing::Test {
   protected:
     void SetUp() override { ASSERT_TRUE(app.InitInstance()); }
