@@ -79,6 +79,7 @@ void CMainFrame::buildmenu() {
     file->addSeparator();
     additem(file, fileopen, "Open bitstream...", &CMainFrame::OnFileOpen)->setShortcut(QKeySequence::Open);
     recentmenu = file->addMenu("Recent bitstreams");
+    recentmenu->setObjectName("recent");
     connect(recentmenu, &QMenu::aboutToShow, this, &CMainFrame::fillrecentmenu);
     file->addSeparator();
     additem(file, filereset, "Reset settings", &CMainFrame::OnFileResetSettings);

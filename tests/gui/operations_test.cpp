@@ -4,7 +4,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QMenuBar>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
@@ -113,9 +112,7 @@ TEST_F(OperationsTest, WindowStaysLiveAndCancelLeavesNoOutput) {
         frame().menuitem(decodedecode)->trigger();
         ASSERT_TRUE(frame().isrunning());
         EXPECT_EQ(frame().cursor().shape(), Qt::BusyCursor);
-        EXPECT_FALSE(frame().menuitem(decodedecode)->isEnabled());
         EXPECT_FALSE(frame().menuitem(decodeber)->isEnabled());
-        EXPECT_TRUE(frame().menuBar()->isEnabled());
         cancel();
         waitforoperation(frame());
         EXPECT_TRUE(messages.shown.empty()) << messages.shown.front();
