@@ -78,8 +78,8 @@ int runoperation(operationkind kind, const commandoptions& options) {
         doc.wavdatalimit = decodelimit(audio);
     } else {
         doc.scaledstream = out;
-        // Standard output has no name whose extension the scaler could check.
-        doc.scaledpath = target.standardoutput() ? "" : run.output;
+        // Only a file being made has a name whose extension the scaler checks.
+        doc.scaledpath = target.direct() ? "" : run.output;
     }
 
     const bool progress = !options.quiet && isatty(fileno(stderr));

@@ -26,7 +26,8 @@ class outputtarget {
     outputtarget& operator=(const outputtarget&) = delete;
 
     const std::string& path() const { return finalpath; }
-    bool standardoutput() const { return kind == way::standardoutput; }
+    // Standard output, a device, FIFO or socket: no name of a file being made.
+    bool direct() const { return kind != way::temporary; }
     // Opens the stream to write to; nullptr (errno set) when it cannot be opened.
     std::FILE* open();
     // Whether the opened stream can go back to rewrite a header.

@@ -25,6 +25,7 @@ int srindexofrate(int rate) {
 
 // Words go to the file low byte first, whatever the machine's byte order.
 bool writewords(std::FILE* file, const std::vector<uint16_t>& words) {
+    if (words.empty()) return true;
     std::vector<unsigned char> bytes(2 * words.size());
     for (size_t i = 0; i < words.size(); i++) {
         bytes[2 * i] = static_cast<unsigned char>(words[i] & 0xFF);

@@ -20,7 +20,7 @@ nlohmann::json runjson(const scratchdir& dir, const std::vector<std::string>& ar
 }
 
 nlohmann::json decodejson(const scratchdir& dir, std::vector<std::string> extra) {
-    std::vector<std::string> args{"decode", "wav/test.ztb", "-o", "out.wav", "--json", "--events"};
+    std::vector<std::string> args{"decode", "wav/test.ztb", "-o", "out.wav", "-f", "--json", "--events"};
     args.insert(args.end(), extra.begin(), extra.end());
     return runjson(dir, args);
 }
