@@ -9,7 +9,7 @@
 #include <optional>
 #include <string>
 
-#include "drivers/pcmsink.h"
+#include "engine/io/pcmsink.h"
 
 enum class audioformat { wav, flac, aiff, caf, rf64, w64 };
 enum class samplebits { pcm16, pcm24, float32 };

@@ -14,8 +14,8 @@
 #include <string>
 
 #include "cli/interruption.h"
-#include "drivers/tempoutput.h"
-#include "drivers/wordio.h"
+#include "base/tempoutput.h"
+#include "engine/io/wordio.h"
 
 class outputtarget {
   public:

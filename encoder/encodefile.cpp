@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "bitstream/frameheader.h"
-#include "drivers/tempoutput.h"
+#include "base/tempoutput.h"
 #include "encoder/streamencoder.h"
 
 namespace {

@@ -17,7 +17,7 @@
 #include "decoder/zatdec.h"
 #include "drivers/handover.h"
 #include "drivers/pcm.h"
-#include "drivers/pcmsink.h"
+#include "engine/io/pcmsink.h"
 #include "drivers/readframe.h"
 #include "drivers/runreport.h"
 #include "drivers/wordio.h"

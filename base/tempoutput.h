@@ -5,9 +5,8 @@
 // output is committed, so a failed run leaves neither a complete-looking file nor a
 // stray temporary.
 #include <cstdio>
+#include <memory>
 #include <string>
-
-#include "drivers/wordio.h"
 
 class tempoutput {
   public:
@@ -29,8 +28,11 @@ class tempoutput {
     bool commit(bool replace);
 
   private:
+    struct closer {
+        void operator()(std::FILE* f) const { std::fclose(f); }
+    };
     std::string finalpath;
     std::string temporary;
-    filehandle file;
+    std::unique_ptr<std::FILE, closer> file;
     bool committed = false;
 };

@@ -1,4 +1,4 @@
-#include "drivers/tempoutput.h"
+#include "base/tempoutput.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
