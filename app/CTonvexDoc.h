@@ -9,8 +9,8 @@
 #include <memory>
 #include <string>
 
-#include "drivers/bursthistogram.h"
-#include "drivers/errorchannel.h"
+#include "engine/errors/bursthistogram.h"
+#include "engine/errors/errorchannel.h"
 
 class pcmsink;
 

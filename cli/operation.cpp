@@ -10,7 +10,8 @@
 #include <memory>
 
 #include "app/CTonvexDoc.h"
-#include "bitstream/message.h"
+#include "base/message.h"
+#include "base/random.h"
 #include "cli/audiooutput.h"
 #include "cli/documentsettings.h"
 #include "cli/earlystop.h"
@@ -23,9 +24,8 @@
 #include "cli/outputfile.h"
 #include "cli/streamtime.h"
 #include "cli/terminalwindow.h"
-#include "drivers/random.h"
-#include "drivers/runreport.h"
-#include "drivers/wordio.h"
+#include "engine/io/wordio.h"
+#include "engine/runreport.h"
 
 namespace {
 

@@ -6,8 +6,8 @@
 #include <memory>
 #include <vector>
 
-#include "bitstream/frameheader.h"
 #include "base/tempoutput.h"
+#include "codec/format/frameheader.h"
 #include "encoder/streamencoder.h"
 
 namespace {
