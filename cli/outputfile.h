@@ -13,8 +13,8 @@
 #include <optional>
 #include <string>
 
-#include "cli/interruption.h"
 #include "base/tempoutput.h"
+#include "cli/interruption.h"
 #include "engine/io/wordio.h"
 
 class outputtarget {
