@@ -31,7 +31,6 @@ outputtarget::outputtarget(std::string path, bool force_) : finalpath(std::move(
     if (lstat(finalpath.c_str(), &link) != 0) return; // a new name
     struct stat target {};
     const bool resolves = stat(finalpath.c_str(), &target) == 0;
-    if (resolves && S_ISDIR(target.st_mode)) throw usageerror("output " + finalpath + " is a folder");
     if (systemname(finalpath) || (resolves && !S_ISREG(target.st_mode))) {
         kind = resolves && isstandardoutput(target) ? way::standardoutput : way::direct;
         return;

@@ -19,7 +19,8 @@
 
 class outputtarget {
   public:
-    // Throws usageerror for an existing file without force, or a folder.
+    // Throws usageerror for an existing file without force. (A folder is opened like a
+    // device, which fails.)
     outputtarget(std::string path, bool force);
     ~outputtarget();
     outputtarget(const outputtarget&) = delete;
