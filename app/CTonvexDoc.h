@@ -12,6 +12,8 @@
 #include "engine/errors/bursthistogram.h"
 #include "engine/errors/errorchannel.h"
 
+class pcmsink;
+
 // One row of the results panel. kind: 0 fixed-point number, 1 exponent form, 4 blank.
 struct inforow {
     int32_t kind = 4;
@@ -33,6 +35,7 @@ struct drivestats {
     int64_t framesconcealed = 0; // frames whose output is a concealment substitute
     int64_t passcrcfailures = 0; // decoder runs (channel or joint) with a failed CRC word
     int64_t frameserased = 0;    // frames the error model handed to the decoders as lost
+    int64_t frameoffset = 0;     // byte offset in the input of the frame read last
     bursthistogram bursts;       // runs of flipped bits (bit models) or erased frames
     bool completed = false;      // the operation ran to its end without a failure message
 };
@@ -136,6 +139,11 @@ class CTonvexDoc {
     // Counts and trace of the last operation (see drivestats, driveevent).
     drivestats stats;
     std::function<void(const driveevent&)> onevent;
+    // A front end's own outputs, none in the window: decodeZAT hands its samples to sink
+    // instead of creating wavpath, scaleZAT writes to scaledstream instead of creating
+    // scaledpath; the front end keeps or discards what they received.
+    pcmsink* sink = nullptr;
+    std::FILE* scaledstream = nullptr;
     // Largest PCM data size a WAV file can announce: its size fields hold 32 bits and the
     // RIFF size adds 36. Lowered only by tests.
     uint64_t wavdatalimit = 0xFFFFFFFFull - 36;

@@ -16,7 +16,7 @@ uint32_t le32(const std::string& bytes, std::size_t at) {
 
 nlohmann::json decodejson(const scratchdir& dir, std::vector<std::string> extra,
                           const std::string& out = "out.wav") {
-    std::vector<std::string> args{"decode", "wav/test.ztb", "-o", out, "--json"};
+    std::vector<std::string> args{"decode", "wav/test.ztb", "-o", out, "-f", "--json"};
     args.insert(args.end(), extra.begin(), extra.end());
     const toolrun run = dir.run(args);
     EXPECT_EQ(run.status, 0) << run.err;

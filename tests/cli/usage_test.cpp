@@ -108,23 +108,6 @@ TEST(CliUsage, WriteFailuresGiveStatusOneAndLeaveNoTemporaryFile) {
     }
 }
 
-TEST(CliUsage, FailedRunKeepsAnEarlierOutputAndLeavesNoPartialOne) {
-    scratchdir dir;
-    const std::string sample = readfile(dir / "wav/test.ztb");
-    // Cut in the middle of a frame: the drivers stop at the incomplete last frame.
-    writefile(dir / "cut.ztb", sample.substr(0, sample.size() / 2 + 101));
-    writefile(dir / "cut.wav", "an earlier result");
-    const toolrun run = dir.run({"decode", "cut.ztb"});
-    EXPECT_EQ(run.status, 1);
-    EXPECT_NE(run.err.find("incomplete input file frame read"), std::string::npos) << run.err;
-    EXPECT_EQ(readfile(dir / "cut.wav"), "an earlier result");
-
-    const toolrun scale = dir.run({"scale", "cut.ztb", "--json"});
-    EXPECT_EQ(scale.status, 1);
-    EXPECT_NE(scale.out.find("\"completed\": false"), std::string::npos) << scale.out;
-    EXPECT_EQ(listdir(dir.path()).size(), 3u); // wav/, cut.ztb, cut.wav
-}
-
 TEST(CliUsage, NoArgumentsShowsTheHelp) {
 #ifdef TONVEX_WITH_WINDOW
     GTEST_SKIP() << "this build opens the window without arguments";
