@@ -41,12 +41,16 @@ void CTonvexDoc::run(void (streamjob::*operation)()) {
         window->windowinitL(0);
     };
     hooks.finished = [this, window](const runsummary& summary) {
-        statustext = summary.statustext;
+        takesummary(summary);
         window->windowinitL(0);
-        for (int row = 0; row < 5; row++) inforows[row] = summary.rows[row];
         window->windowinfoL();
     };
     (this->*operation)();
+}
+
+void CTonvexDoc::takesummary(const runsummary& summary) {
+    statustext = summary.statustext;
+    for (int row = 0; row < 5; row++) inforows[row] = summary.rows[row];
 }
 
 void CTonvexDoc::updatepaths() {

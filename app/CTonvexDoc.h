@@ -25,6 +25,9 @@ class CTonvexDoc : public streamjob {
     void decodeZAT();
     void scaleZAT();
 
+    // Takes the status line and the result rows of a run that reached its end.
+    void takesummary(const runsummary& summary);
+
     // Rebuilds bitstreampath, scaledpath and wavpath from directory and the three names.
     void updatepaths();
 

@@ -9,8 +9,6 @@
 
 #include "app/CTonvexDoc.h"
 #include "app/framewindow.h"
-#include "app/messagebox.h"
-#include "base/random.h"
 #include "encoder/encodefile.h"
 
 namespace benchsupport {
@@ -20,18 +18,14 @@ struct silentwindow : framewindow {
     void windowinfoL() override {}
 };
 
-// Messages and panel drawing off while it lives; the random source at its start state.
+// Messages kept and panel drawing off while it lives.
 class quietdocument {
   public:
     quietdocument() {
-        previous = setmessagehandler([this](const std::string& text) { lastmessage = text; });
         previouswindow = setmainframewindow(&window);
-        doc.random.seed(1);
+        doc.hooks.messages = messagesink([this](const std::string& text) { lastmessage = text; });
     }
-    ~quietdocument() {
-        setmainframewindow(previouswindow);
-        setmessagehandler(previous);
-    }
+    ~quietdocument() { setmainframewindow(previouswindow); }
     quietdocument(const quietdocument&) = delete;
     quietdocument& operator=(const quietdocument&) = delete;
 
@@ -40,7 +34,6 @@ class quietdocument {
 
   private:
     silentwindow window;
-    messagehandler previous;
     framewindow* previouswindow = nullptr;
 };
 

@@ -10,16 +10,14 @@
 #include "cli/errpatcommand.h"
 #include "cli/exitcodes.h"
 #include "cli/infocommand.h"
+#include "cli/interruption.h"
 #include "cli/operation.h"
+#include "cli/outputoptions.h"
 
 namespace {
 
 void addinput(CLI::App& command, commandoptions& o, const char* description) {
     command.add_option("IN", o.input, description);
-}
-
-void addoutput(CLI::App& command, commandoptions& o, const char* description) {
-    command.add_option("-o,--output", o.output, description);
 }
 
 void addbitrate(CLI::App& command, commandoptions& o) {
@@ -65,7 +63,9 @@ std::uint32_t parseseed(const std::string& text) {
 
 int runcommandline(int argc, char** argv) {
     CLI::App app{"tonvex decodes, scales, encodes and inspects .ztb bitstreams.\n"
-                 "Exit status: 0 success, 1 the operation failed, 2 a bad option or value.",
+                 "Exit status: 0 success, 1 the operation failed, 2 a bad option or value or an existing\n"
+                 "output, 3 completed from a damaged or cut-short input (the output is kept), 130/143\n"
+                 "interrupted.",
                  "tonvex"};
     app.require_subcommand(1);
 
@@ -73,8 +73,10 @@ int runcommandline(int argc, char** argv) {
     std::string seed;
 
     CLI::App* decode = app.add_subcommand("decode", "decode a bitstream to a 16-bit WAV file");
-    addinput(*decode, o, "input bitstream (default wav/test.ztb)");
-    addoutput(*decode, o, "output WAV file (default: the input name with .wav)");
+    addinput(*decode, o, "input bitstream, - for standard input (default wav/test.ztb)");
+    addoutputoptions(*decode, o,
+                     "output audio file, - for standard output (default: the input name with .wav)");
+    addaudiooptions(*decode, o);
     decode->add_option("--ber", o.ber, "bit error rate to inject, 0 to 0.002")->type_name("RATE");
     adderrormodeloptions(*decode, o.errormodel);
     addbitrate(*decode, o);
@@ -85,8 +87,9 @@ int runcommandline(int argc, char** argv) {
     addquiet(*decode, o);
 
     CLI::App* scale = app.add_subcommand("scale", "cut a bitstream down to a lower bitrate without decoding");
-    addinput(*scale, o, "input bitstream (default wav/test.ztb)");
-    addoutput(*scale, o, "output bitstream (default: the input name with _s.ztb)");
+    addinput(*scale, o, "input bitstream, - for standard input (default wav/test.ztb)");
+    addoutputoptions(*scale, o,
+                     "output bitstream, - for standard output (default: the input name with _s.ztb)");
     addbitrate(*scale, o);
     addoutputbitrate(*scale, o);
     addsettings(*scale, o);
@@ -95,14 +98,15 @@ int runcommandline(int argc, char** argv) {
 
     CLI::App* encode =
         app.add_subcommand("encode", "encode an audio file (WAV, FLAC, AIFF, ...) to a bitstream");
-    encode->add_option("IN", o.input, "input audio file")->required();
-    addoutput(*encode, o, "output bitstream (default: the input name with .ztb)");
+    encode->add_option("IN", o.input, "input audio file, - for standard input")->required();
+    addoutputoptions(*encode, o,
+                     "output bitstream, - for standard output (default: the input name with .ztb)");
     addbitrate(*encode, o);
     addsettings(*encode, o);
     addquiet(*encode, o);
 
     CLI::App* info = app.add_subcommand("info", "describe a bitstream without decoding it");
-    info->add_option("IN", o.input, "input bitstream")->required();
+    info->add_option("IN", o.input, "input bitstream, - for standard input")->required();
     info->add_flag("--json", o.json, "print the description as one JSON object");
 
     errpatoptions errpatvalues;
@@ -115,6 +119,7 @@ int runcommandline(int argc, char** argv) {
         return status == 0 ? exit_success : exit_usage;
     }
 
+    catchinterruptions();
     try {
         if (!seed.empty()) o.seed = parseseed(seed);
         if (*decode) return runoperation(operationkind::decode, o);
@@ -125,5 +130,8 @@ int runcommandline(int argc, char** argv) {
     } catch (const usageerror& error) {
         std::fprintf(stderr, "tonvex: %s\n", error.what());
         return exit_usage;
+    } catch (const std::runtime_error& error) {
+        std::fprintf(stderr, "tonvex: %s\n", error.what());
+        return exit_failure;
     }
 }

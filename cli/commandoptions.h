@@ -10,8 +10,12 @@
 #include "cli/errormodeloptions.h"
 
 struct commandoptions {
-    std::string input;  // empty: the document's bitstream (decode, scale)
-    std::string output; // empty: the name the document builds from the input
+    std::string input;  // empty: the document's bitstream (decode, scale); "-" standard input
+    std::string output; // empty: the name the document builds from the input; "-" standard output
+    bool force = false; // an existing output file may be replaced
+    std::optional<std::string> format; // decode: wav, flac, aiff, caf, rf64 or w64
+    std::optional<std::string> bits;   // decode: 16, 24 or 32f
+    bool trim = false;                 // decode: drop the codec delay
     std::optional<std::string> ber;
     std::optional<std::string> bitrate;
     std::optional<std::string> outputbitrate; // "encoded" or "scaled"

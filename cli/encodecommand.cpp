@@ -1,11 +1,14 @@
 #include "cli/encodecommand.h"
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 
 #include "app/CTonvexDoc.h"
 #include "cli/documentsettings.h"
 #include "cli/exitcodes.h"
+#include "cli/inputfile.h"
 #include "cli/outputfile.h"
 #include "cli/streamtime.h"
 #include "codec/format/frameheader.h"
@@ -67,22 +70,31 @@ int runencode(const commandoptions& options) {
         settings.bitrate = doc.scaledbitrate;
     }
 
-    const std::string output = options.output.empty()
-                                   ? std::filesystem::path(options.input).replace_extension(".ztb").string()
-                                   : options.output;
+    const std::string output =
+        options.output.empty() ? options.input == "-"
+                                     ? "-"
+                                     : std::filesystem::path(options.input).replace_extension(".ztb").string()
+                               : options.output;
     if (samefile(options.input, output)) throw usageerror("input and output are the same file: " + output);
+    outputtarget target(output, options.force);
+    const inputfile input(options.input, "");
 
-    pendingoutput pending(output);
+    std::FILE* file = target.open();
     std::string error;
     encodestats stats;
     const runclock clock;
-    if (encodefile(options.input, pending.path(), settings, error, &stats) != 0) {
+    if (!file) {
+        std::fprintf(stderr, "cannot create output file %s: %s\n", output.c_str(), std::strerror(errno));
+        return exit_failure;
+    }
+    if (encodestream(input.path(), file, output, settings, error, &stats) != 0) {
         std::fprintf(stderr, "%s\n", error.c_str());
         return exit_failure;
     }
     const double elapsed = clock.seconds();
-    if (!pending.commit()) {
-        std::fprintf(stderr, "cannot rename the finished output to %s\n", output.c_str());
+    if (!target.commit()) {
+        std::fprintf(stderr, "cannot write the finished output to %s: %s\n", output.c_str(),
+                     std::strerror(errno));
         return exit_failure;
     }
     if (!options.quiet) printsummary(stats, elapsed);

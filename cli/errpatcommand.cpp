@@ -2,15 +2,18 @@
 
 #include <CLI/CLI.hpp>
 
+#include <cerrno>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 
 #include "base/random.h"
 #include "cli/exitcodes.h"
 #include "cli/jsonreport.h"
 #include "cli/outputfile.h"
+#include "cli/outputoptions.h"
 #include "engine/errors/bursthistogram.h"
 #include "engine/errors/errorchannel.h"
 #include "engine/errors/patternmaker.h"
@@ -52,7 +55,7 @@ CLI::App* adderrpatcommand(CLI::App& app, errpatoptions& errpat, commandoptions&
     command->add_option("--length", errpat.length, "bits (bit models) or frames (erasure) in the pattern")
         ->type_name("N")
         ->required();
-    command->add_option("-o,--output", options.output, "the pattern file to write")->required();
+    addoutputoptions(*command, options, "the pattern file to write, - for standard output", true);
     command->add_option("--ber", errpat.ber, "bit error rate of independent and gilbert, 0 to 0.5")
         ->type_name("RATE");
     command->add_option("--fer", errpat.fer, "frame erasure rate of erasure, 0 to 0.5")->type_name("RATE");
@@ -80,10 +83,12 @@ int runerrpat(const errpatoptions& errpat, const commandoptions& options) {
 
     randomsource random(options.seed.value_or(1));
     const std::uint32_t seed = random.state();
+    outputtarget output(options.output, options.force);
     const errorpattern pattern = makepattern(random, model, rate, gamma, length);
-    pendingoutput output(options.output);
-    if (!writepattern(output.path(), pattern) || !output.commit()) {
-        std::fprintf(stderr, "cannot write error pattern file %s\n", options.output.c_str());
+    std::FILE* file = output.open();
+    if (!file || !writepattern(file, pattern) || !output.commit()) {
+        std::fprintf(stderr, "cannot write error pattern file %s: %s\n", options.output.c_str(),
+                     std::strerror(errno));
         return exit_failure;
     }
 

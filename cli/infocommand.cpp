@@ -4,12 +4,14 @@
 
 #include "app/CTonvexDoc.h"
 #include "cli/exitcodes.h"
+#include "cli/inputfile.h"
 #include "cli/messagerecorder.h"
 #include "cli/streaminfo.h"
 
 int runinfo(const commandoptions& options) {
     CTonvexDoc doc;
-    doc.bitstreampath = options.input;
+    const inputfile input(options.input, ".ztb");
+    doc.bitstreampath = input.path();
     const messagerecorder recorder;
     const streaminfo info = walkstream(doc);
     if (options.json)

@@ -9,8 +9,9 @@
 
 class messagerecorder {
   public:
-    // beforeprint runs before each message, e.g. to take a progress bar off the line.
-    explicit messagerecorder(std::function<void()> beforeprint = {});
+    // beforeprint runs before each message, e.g. to take a progress bar off the line. A
+    // message in held is recorded but not printed: the command words it itself.
+    explicit messagerecorder(std::function<void()> beforeprint = {}, std::vector<std::string> held = {});
     ~messagerecorder();
     messagerecorder(const messagerecorder&) = delete;
     messagerecorder& operator=(const messagerecorder&) = delete;

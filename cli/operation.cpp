@@ -2,20 +2,44 @@
 
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <limits>
+#include <memory>
 
 #include "app/CTonvexDoc.h"
 #include "app/messagebox.h"
+#include "cli/audiooutput.h"
 #include "cli/documentsettings.h"
+#include "cli/earlystop.h"
 #include "cli/errormodeloptions.h"
 #include "cli/eventlog.h"
 #include "cli/exitcodes.h"
+#include "cli/inputfile.h"
 #include "cli/jsonreport.h"
 #include "cli/messagerecorder.h"
 #include "cli/outputfile.h"
+#include "cli/streamtime.h"
 #include "cli/terminalwindow.h"
 #include "engine/io/wordio.h"
 #include "engine/runreport.h"
+
+namespace {
+
+// PCM bytes a decode may write in the 16-bit samples the driver counts: the format's
+// 32-bit size fields less its header, scaled to the width of the output samples.
+// TONVEX_WAVDATALIMIT lowers the limit, so that tests reach it with a short stream.
+uint64_t decodelimit(const audiochoice& audio) {
+    if (!has32bitsizes(audio.format)) return std::numeric_limits<uint64_t>::max();
+    uint64_t limit = audio.format == audioformat::wav ? 0xFFFFFFFFull - 36 : 0xFFFFFFFFull - 1024;
+    if (const char* lowered = std::getenv("TONVEX_WAVDATALIMIT"))
+        limit = std::min<uint64_t>(limit, std::strtoull(lowered, nullptr, 10));
+    return limit * 2 / static_cast<uint64_t>(bytespersample(audio.bits));
+}
+
+} // namespace
 
 int runoperation(operationkind kind, const commandoptions& options) {
     CTonvexDoc doc;
@@ -29,17 +53,37 @@ int runoperation(operationkind kind, const commandoptions& options) {
         !options.output.empty() ? options.output : outputbeside(run.input, decode ? ".wav" : "_s.ztb");
     if (samefile(run.input, run.output))
         throw usageerror("input and output are the same file: " + run.output);
+    const audiochoice audio = chooseaudio(run.output, options.format, options.bits, options.trim);
+    outputtarget target(run.output, options.force);
+    const inputfile input(run.input, ".ztb");
 
     if (options.seed) doc.random.seed(*options.seed);
     run.seed = doc.random.state();
 
-    pendingoutput output(run.output);
-    doc.bitstreampath = run.input;
-    (decode ? doc.wavpath : doc.scaledpath) = output.path();
+    std::FILE* out = target.open();
+    if (!out) {
+        std::fprintf(stderr, "cannot create output file %s: %s\n", run.output.c_str(), std::strerror(errno));
+        return exit_failure;
+    }
+    if (decode && needsseeking(audio.format) && !target.seekable())
+        throw usageerror(formatname(audio.format) +
+                         " output needs a file it can go back in; a pipe takes WAV");
+    doc.bitstreampath = input.path();
+    std::unique_ptr<audiosink> sink;
+    if (decode) {
+        sink = makeaudiosink(out, target.seekable(), audio);
+        doc.sink = sink.get();
+        doc.wavpath = run.output;
+        doc.wavdatalimit = decodelimit(audio);
+    } else {
+        doc.scaledstream = out;
+        // Only a file being made has a name whose extension the scaler checks.
+        doc.scaledpath = target.direct() ? "" : run.output;
+    }
 
     const bool progress = !options.quiet && isatty(fileno(stderr));
     terminalwindow window(doc, progress, !options.quiet && !options.json);
-    messagerecorder recorder([&window] { window.clearprogress(); });
+    messagerecorder recorder([&window] { window.clearprogress(); }, earlystopmessages());
     eventlog events(doc, options.json ? nullptr : stdout);
     if (options.events) {
         doc.hooks.event = [&events](const driveevent& event) { events.record(event); };
@@ -52,9 +96,21 @@ int runoperation(operationkind kind, const commandoptions& options) {
     run.elapsedseconds = clock.seconds();
 
     run.completed = doc.stats.completed && recorder.messages().empty();
-    if (run.completed && !output.commit()) {
-        showmessage("cannot rename the finished output to " + run.output);
-        run.completed = false;
+    const bool early = !run.completed && stoppedearly(recorder.messages(), doc.stats.frameswritten);
+    bool kept = false;
+    if (run.completed || early) {
+        kept = (!sink || sink->finish()) && target.commit();
+        if (!kept)
+            showmessage("cannot write the finished output to " + run.output + ": " + std::strerror(errno));
+        run.completed = run.completed && kept;
+    }
+    if (kept && early) {
+        window.clearprogress();
+        const int64_t frames = doc.stats.frameswritten;
+        const double seconds = sink ? static_cast<double>(sink->written()) / samplerate_hz(doc.fs_khz)
+                                    : streamseconds(frames, doc.fs_khz, doc.framelen);
+        std::fprintf(stderr, "%s\n",
+                     earlystopwarning(doc, recorder.messages().front(), run.output, frames, seconds).c_str());
     }
     run.messages = recorder.messages();
     if (options.events && !options.json && decode) printerrorfigures(stdout, doc);
@@ -65,5 +121,6 @@ int runoperation(operationkind kind, const commandoptions& options) {
         std::printf("%s\n", report.dump(2).c_str());
     }
     std::fflush(stdout);
-    return run.completed ? exit_success : exit_failure;
+    if (run.completed) return exit_success;
+    return kept ? exit_incomplete : exit_failure;
 }

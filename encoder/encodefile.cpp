@@ -3,11 +3,10 @@
 #include <sndfile.h>
 
 #include <cstdio>
-#include <filesystem>
-#include <fstream>
 #include <memory>
 #include <vector>
 
+#include "base/tempoutput.h"
 #include "codec/format/frameheader.h"
 #include "encoder/streamencoder.h"
 
@@ -25,14 +24,14 @@ int srindexofrate(int rate) {
 }
 
 // Words go to the file low byte first, whatever the machine's byte order.
-bool writewords(std::ofstream& file, const std::vector<uint16_t>& words) {
-    std::vector<char> bytes(2 * words.size());
+bool writewords(std::FILE* file, const std::vector<uint16_t>& words) {
+    if (words.empty()) return true;
+    std::vector<unsigned char> bytes(2 * words.size());
     for (size_t i = 0; i < words.size(); i++) {
-        bytes[2 * i] = static_cast<char>(words[i] & 0xFF);
-        bytes[2 * i + 1] = static_cast<char>(words[i] >> 8);
+        bytes[2 * i] = static_cast<unsigned char>(words[i] & 0xFF);
+        bytes[2 * i + 1] = static_cast<unsigned char>(words[i] >> 8);
     }
-    file.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    return static_cast<bool>(file);
+    return std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
 }
 
 int fail(std::string& error, std::string text) {
@@ -42,8 +41,8 @@ int fail(std::string& error, std::string text) {
 
 } // namespace
 
-int encodefile(const std::string& in, const std::string& out, const encodersettings& settings,
-               std::string& error, encodestats* stats) {
+int encodestream(const std::string& in, std::FILE* file, const std::string& out,
+                 const encodersettings& settings, std::string& error, encodestats* stats) {
     SF_INFO info{};
     std::unique_ptr<SNDFILE, sndfilecloser> input(sf_open(in.c_str(), SFM_READ, &info));
     if (!input) return fail(error, "cannot read audio file " + in + ": " + sf_strerror(nullptr));
@@ -58,17 +57,6 @@ int encodefile(const std::string& in, const std::string& out, const encodersetti
     streamencoder encoder;
     const std::string problem = encoder.open(settings, info.channels, srindex);
     if (!problem.empty()) return fail(error, problem);
-
-    // The stream is written under a temporary name and takes the output's name only when
-    // complete, so an interrupted or failed run never leaves a valid-looking file.
-    const std::string partial = out + ".partial";
-    std::ofstream file(partial, std::ios::binary | std::ios::trunc);
-    if (!file) return fail(error, "cannot create output file " + out);
-    auto abandon = [&](std::string text) {
-        file.close();
-        std::remove(partial.c_str());
-        return fail(error, std::move(text));
-    };
 
     const int nch = info.channels;
     const int32_t n = streamencoder::framelen;
@@ -86,19 +74,15 @@ int encodefile(const std::string& in, const std::string& out, const encodersetti
         samples += got;
         words.clear();
         encoder.push(channels, words);
-        if (!writewords(file, words)) return abandon("cannot write output file " + out);
+        if (!writewords(file, words)) return fail(error, "cannot write output file " + out);
         if (got < n) break;
     }
     if (sf_error(input.get()) != SF_ERR_NO_ERROR)
-        return abandon("cannot read audio file " + in + ": " + sf_strerror(input.get()));
+        return fail(error, "cannot read audio file " + in + ": " + sf_strerror(input.get()));
     words.clear();
     encoder.finish(samples, words);
-    if (!writewords(file, words)) return abandon("cannot write output file " + out);
-    file.close();
-    if (!file) return abandon("cannot close output file " + out);
-    std::error_code failure;
-    std::filesystem::rename(partial, out, failure);
-    if (failure) return abandon("cannot create output file " + out + ": " + failure.message());
+    if (!writewords(file, words)) return fail(error, "cannot write output file " + out);
+    if (std::fflush(file) != 0) return fail(error, "cannot write output file " + out);
 
     if (stats != nullptr) {
         stats->channels = nch;
@@ -109,5 +93,14 @@ int encodefile(const std::string& in, const std::string& out, const encodersetti
         stats->bitrate = encoder.framewords() * 16.0 * samplerate_khz(srindex) / n;
     }
     error.clear();
+    return 0;
+}
+
+int encodefile(const std::string& in, const std::string& out, const encodersettings& settings,
+               std::string& error, encodestats* stats) {
+    tempoutput output(out);
+    if (!output.ok()) return fail(error, "cannot create output file " + out);
+    if (encodestream(in, output.stream(), out, settings, error, stats) != 0) return 1;
+    if (!output.commit(true)) return fail(error, "cannot create output file " + out);
     return 0;
 }

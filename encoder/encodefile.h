@@ -2,6 +2,7 @@
 // Encoding of an audio file (anything libsndfile reads: WAV, FLAC, AIFF, ...; 1 or 2
 // channels at one of the eight sample rates) into a .ztb bitstream file.
 #include <cstdint>
+#include <cstdio>
 #include <string>
 
 #include "encoder/encodersettings.h"
@@ -15,7 +16,13 @@ struct encodestats {
     double bitrate = 0.0;   // kbit/s of the stream: framewords * 16 * fs_khz / 1024
 };
 
-// Returns 0 on success. On failure returns 1 with the reason in error; the output file
-// is then not created, or removed if it had been.
+// Encodes in to the open file, named out in messages. Returns 0 on success; on failure
+// returns 1 with the reason in error (the caller discards what was written).
+int encodestream(const std::string& in, std::FILE* file, const std::string& out,
+                 const encodersettings& settings, std::string& error, encodestats* stats = nullptr);
+
+// Encodes in to the file out, written under a temporary name beside it and renamed only
+// when complete (an existing out is replaced). Returns 0 on success. On failure returns
+// 1 with the reason in error; out is then untouched and nothing is left beside it.
 int encodefile(const std::string& in, const std::string& out, const encodersettings& settings,
                std::string& error, encodestats* stats = nullptr);

@@ -14,6 +14,7 @@
 #include "codec/joint/jzat.h"
 #include "engine/handover.h"
 #include "engine/io/pcm.h"
+#include "engine/io/pcmsink.h"
 #include "engine/io/wordio.h"
 #include "engine/readframe.h"
 #include "engine/runreport.h"
@@ -93,6 +94,7 @@ void decoderset::release() {
 }
 
 void decoderset::convert(int16_t channel) {
+    if (doc.sink) doc.sink->channel(channel, doc.pcm_buf.get(), doc.framelen);
     pcmconvert(doc.random, doc.pcm_buf.get(), doc.pcmfilebuf.get() + channel, doc.framelen, nch, doc.dither);
 }
 
@@ -210,13 +212,13 @@ void streamjob::decodeZAT() {
     // Declared before the file so that it outlives the close: a stdio buffer of many
     // frames turns one write call per frame into one per 64 frames.
     std::vector<char> outputbuffer(256 * 1024);
-    filehandle output = openfile(wavpath, "wb");
-    if (!output) {
+    filehandle output = sink ? nullptr : openfile(wavpath, "wb");
+    if (!sink && !output) {
         showmessage("cannot create output file");
         return;
     }
-    std::setvbuf(output.get(), outputbuffer.data(), _IOFBF, outputbuffer.size());
-    if (writewavheader(output.get(), 0, 0, 0, 16) != 0) {
+    if (output) std::setvbuf(output.get(), outputbuffer.data(), _IOFBF, outputbuffer.size());
+    if (output && writewavheader(output.get(), 0, 0, 0, 16) != 0) {
         showmessage("output file header write");
         return;
     }
@@ -227,8 +229,8 @@ void streamjob::decodeZAT() {
     if (found == framereader::search::notfound) {
         // Nothing to decode: a valid WAV file without samples.
         showmessage("no frame header found in bitstream file");
-        if (std::fseek(output.get(), 0, SEEK_SET) != 0 ||
-            writewavheader(output.get(), 1, 0, ratehz(fs_khz), 16) != 0)
+        if (output && (std::fseek(output.get(), 0, SEEK_SET) != 0 ||
+                       writewavheader(output.get(), 1, 0, ratehz(fs_khz), 16) != 0))
             showmessage("output file header write");
         return;
     }
@@ -236,6 +238,10 @@ void streamjob::decodeZAT() {
     decoderset decoders(*this, reader);
     if (!decoders.build()) return;
     const int16_t nch = decoders.nch;
+    if (sink && !sink->begin(nch, decoders.rate)) {
+        showmessage("cannot create output file");
+        return;
+    }
     reader.channels = nch;
     reader.splittest = jointcoding == 0;
 
@@ -267,7 +273,9 @@ void streamjob::decodeZAT() {
         const bool erased = eraseframe(frames);
 
         decoders.decode(lost || erased, frames);
-        if (writesamples(output.get(), pcmfilebuf.get(), framevalues) != framevalues) {
+        const bool written = sink ? sink->frame(pcmfilebuf.get(), framevalues)
+                                  : writesamples(output.get(), pcmfilebuf.get(), framevalues) == framevalues;
+        if (!written) {
             showmessage("output file frame write");
             return;
         }
@@ -282,8 +290,8 @@ void streamjob::decodeZAT() {
     }
     decoders.release();
 
-    if (std::fseek(output.get(), 0, SEEK_SET) != 0 ||
-        writewavheader(output.get(), nch, frames * framelen, decoders.rate, 16) != 0) {
+    if (output && (std::fseek(output.get(), 0, SEEK_SET) != 0 ||
+                   writewavheader(output.get(), nch, frames * framelen, decoders.rate, 16) != 0)) {
         showmessage("output file header write");
         return;
     }

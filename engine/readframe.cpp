@@ -67,6 +67,7 @@ framereader::frame framereader::next(int64_t frameno) {
         return frame::lost;
     }
     const int64_t bytesbefore = bytesleft;
+    doc.stats.frameoffset = filelength - bytesleft;
     if (!readheaderwords()) return frame::failed;
     bytesleft -= 2 * H;
     if (injecterrors) doc.inserterrors(doc.framebuf, H, doc.errorsenabled);

@@ -16,27 +16,31 @@ namespace {
 
 // The output file of a run: removed again unless the run reaches its end, so that a
 // stopped run never leaves a bitstream that looks complete.
+// A stream the front end gave is its own to keep or discard.
 class scaledoutput {
   public:
-    explicit scaledoutput(std::string name) : path(std::move(name)), file(openfile(path, "wb")) {}
+    scaledoutput(std::string name, std::FILE* given)
+        : path(std::move(name)), file(given ? nullptr : openfile(path, "wb")),
+          stream(given ? given : file.get()) {}
     ~scaledoutput() {
-        if (kept) return;
+        if (kept || !file) return;
         file.reset();
         std::remove(path.c_str());
     }
     scaledoutput(const scaledoutput&) = delete;
     scaledoutput& operator=(const scaledoutput&) = delete;
 
-    std::FILE* get() const { return file.get(); }
-    // Closes the finished file and keeps it; false when closing failed.
+    std::FILE* get() const { return stream; }
+    // Closes the finished file and keeps it; false when closing or flushing failed.
     bool finish() {
         kept = true;
-        return closefile(file);
+        return file ? closefile(file) : std::fflush(stream) == 0;
     }
 
   private:
     std::string path;
     filehandle file;
+    std::FILE* stream;
     bool kept = false;
 };
 
@@ -56,7 +60,8 @@ void streamjob::scaleZAT() {
     filehandle input = openbitstream(hooks.messages, bitstreampath, "invalid bitstream input file format",
                                      "cannot find bitstream input file", filelength);
     if (!input) return;
-    if (!endsinztb(scaledpath)) {
+    // A stream the front end gave without a name (standard output) has no extension.
+    if (!(scaledstream && scaledpath.empty()) && !endsinztb(scaledpath)) {
         showmessage("invalid bitstream output file format");
         return;
     }
@@ -64,7 +69,7 @@ void streamjob::scaleZAT() {
         showmessage("input and output are the same file");
         return;
     }
-    scaledoutput output(scaledpath);
+    scaledoutput output(scaledpath, scaledstream);
     if (!output.get()) {
         showmessage("cannot create bitstream output file");
         return;

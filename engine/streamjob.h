@@ -32,6 +32,7 @@ struct drivestats {
     int64_t framesconcealed = 0; // frames whose output is a concealment substitute
     int64_t passcrcfailures = 0; // decoder runs (channel or joint) with a failed CRC word
     int64_t frameserased = 0;    // frames the error model handed to the decoders as lost
+    int64_t frameoffset = 0;     // byte offset in the input of the frame read last
     bursthistogram bursts;       // runs of flipped bits (bit models) or erased frames
     bool completed = false;      // the operation ran to its end without a failure message
 };
@@ -46,6 +47,8 @@ struct driveevent {
     int32_t channel = -1;      // passcrcfailed, concealedframe: channel, -1 for the joint decoder
     int32_t crcerrorpos = 100; // passcrcfailed: bit-plane of the failed pass
 };
+
+class pcmsink;
 
 inline constexpr int framebufwords = 1022; // longest frame 511 words, plus the look-ahead
 
@@ -134,6 +137,11 @@ class streamjob {
 
     // Counts and trace of the last operation (see drivestats, driveevent).
     drivestats stats;
+    // A front end's own outputs: decodeZAT hands its samples to sink instead of creating
+    // wavpath, scaleZAT writes to scaledstream instead of creating scaledpath; the front
+    // end keeps or discards what they received.
+    pcmsink* sink = nullptr;
+    std::FILE* scaledstream = nullptr;
     // Largest PCM data size a WAV file can announce: its size fields hold 32 bits and the
     // RIFF size adds 36. Lowered only by tests.
     uint64_t wavdatalimit = 0xFFFFFFFFull - 36;

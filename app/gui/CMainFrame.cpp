@@ -1,8 +1,6 @@
 #include "app/gui/CMainFrame.h"
 
 #include <QApplication>
-#include <QFileDialog>
-#include <QFileInfo>
 #include <QMenuBar>
 #include <QPainter>
 #include <QScreen>
@@ -11,9 +9,11 @@
 
 #include "app/CTonvexDoc.h"
 #include "app/gui/CTonvexView.h"
-#include "app/gui/inputblocker.h"
+#include "app/gui/analysisdock.h"
+#include "app/gui/menubarstyle.h"
 #include "app/gui/menucommands.h"
 #include "app/gui/settingdialogs.h"
+#include "app/gui/storedsettings.h"
 #include "app/messagebox.h"
 
 namespace {
@@ -27,17 +27,24 @@ std::string formatcaption(const char* format, const std::string& label, double v
 } // namespace
 
 CMainFrame::CMainFrame(CTonvexDoc* document)
-    : document(document), view(new CTonvexView(document, this)), previousframe(setmainframewindow(this)) {
+    : document(document), view(new CTonvexView(document, this)), analysis(new analysisdock(this)),
+      previousframe(setmainframewindow(this)) {
     setWindowTitle("tonvex");
     setCentralWidget(view);
+    setAcceptDrops(true);
+    addDockWidget(Qt::BottomDockWidgetArea, analysis);
+    analysis->hide();
+    connect(this, &CMainFrame::operationended, this, &CMainFrame::showanalysis);
     buildmenu();
-    // 300 x 170 (menu bar and panel), its frame's corner placed so that it is centred.
+    // 300 x 170 (menu bar and panel), or as much more as the panel's text needs, its
+    // frame's corner placed so that it is centred.
     const QSize screen = QGuiApplication::primaryScreen()->size();
-    resize(300, 170);
-    move(screen.width() / 2 - 150, screen.height() / 2 - 85);
+    resize(QSize(300, 170).expandedTo(minimumSizeHint()));
+    move(screen.width() / 2 - width() / 2, screen.height() / 2 - height() / 2);
 }
 
 CMainFrame::~CMainFrame() {
+    stopoperation();
     setmainframewindow(previousframe);
 }
 
@@ -48,15 +55,36 @@ QAction* CMainFrame::additem(QMenu* menu, int id, const char* caption, void (CMa
     return item;
 }
 
+QAction* CMainFrame::addaccelerator(const QKeySequence& keys, int id, void (CMainFrame::*handler)()) {
+    auto* key = new QAction(this);
+    key->setShortcut(keys);
+    key->setData(id);
+    connect(key, &QAction::triggered, this, handler);
+    addAction(key);
+    return key;
+}
+
+void CMainFrame::selectmenubar() {
+    menuBar()->setActiveAction(menuBar()->actions().first());
+}
+
 void CMainFrame::buildmenu() {
     using namespace menucommand;
-    QMenu* file = menuBar()->addMenu("File");
+    // Alt+F, Alt+D and Alt+H open the three menus; the captions read as before.
+    QMenu* file = menuBar()->addMenu("&File");
     additem(file, filebitstream, "input bitstream: harp.ztb", &CMainFrame::OnFileBitstream);
     additem(file, fileoutput, "output wav: harp.wav", &CMainFrame::OnFileOutput);
     additem(file, fileoutputbitstream, "output bitstream: harp_t.ztb", &CMainFrame::OnFileOutputBitstream);
     additem(file, filedirectory, "directory: wav", &CMainFrame::OnFileDirectory);
+    file->addSeparator();
+    additem(file, fileopen, "Open bitstream...", &CMainFrame::OnFileOpen)->setShortcut(QKeySequence::Open);
+    recentmenu = file->addMenu("Recent bitstreams");
+    recentmenu->setObjectName("recent");
+    connect(recentmenu, &QMenu::aboutToShow, this, &CMainFrame::fillrecentmenu);
+    file->addSeparator();
+    additem(file, filereset, "Reset settings", &CMainFrame::OnFileResetSettings);
 
-    QMenu* decode = menuBar()->addMenu("Decode");
+    QMenu* decode = menuBar()->addMenu("&Decode");
     additem(decode, decodedecode, "decode bitstream", &CMainFrame::OnDecodeDecode);
     additem(decode, decodescale, "scale bitstream", &CMainFrame::OnDecodeScale);
     decode->addSeparator();
@@ -64,23 +92,22 @@ void CMainFrame::buildmenu() {
     additem(decode, decodebitrate, "scaled bitrate 64 kbit/s", &CMainFrame::OnDecodeBitrate);
     decode->addSeparator();
     additem(decode, decodeber, "bit error rate 1e-4", &CMainFrame::OnDecodeBer);
+    decode->addSeparator();
+    decode->addAction(analysis->toggleViewAction());
 
-    // "Help" stands at the right end of the menu bar; the application routes "about".
-    auto* helpbar = new QMenuBar(menuBar());
-    additem(helpbar->addMenu("Help"), appabout, "about", nullptr);
-    menuBar()->setCornerWidget(helpbar, Qt::TopRightCorner);
-
-    // Accelerators without a menu item of their own.
-    QAction* open = new QAction(this);
-    open->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
-    open->setData(fileopen);
-    connect(open, &QAction::triggered, this, &CMainFrame::OnFileOpen);
-    addAction(open);
-    QAction* renew = new QAction(this);
-    renew->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_N));
-    renew->setData(filenew);
-    connect(renew, &QAction::triggered, this, &CMainFrame::OnFileNew);
-    addAction(renew);
+    // "Help" stands at the right end of the same menu bar, so the keyboard and the mouse
+    // move between all three menus; the application routes "about".
+    auto* style = new menubarstyle;
+    style->setParent(menuBar());
+    menuBar()->setStyle(style);
+    menuBar()->addSeparator();
+    additem(menuBar()->addMenu("&Help"), appabout, "about", nullptr);
+    // Keys without a menu item of their own: F10 selects the menu bar as Alt does, Escape
+    // cancels a running operation, Ctrl+N draws the panel afresh.
+    addaccelerator(QKeySequence(Qt::Key_F10), 0, &CMainFrame::selectmenubar);
+    addaccelerator(QKeySequence(Qt::Key_Escape), decodecancel, &CMainFrame::OnDecodeCancel)
+        ->setEnabled(false);
+    addaccelerator(QKeySequence(Qt::CTRL | Qt::Key_N), filenew, &CMainFrame::OnFileNew);
 }
 
 QAction* CMainFrame::menuitem(int id) const {
@@ -120,6 +147,7 @@ void CMainFrame::initmenu() {
     setbitratemodecaption(doc->outputbitratemode);
     setcaptionfixed(decodebitrate, "scaled bitrate", doc->scaledbitrate, "kbit/s");
     setcaptionexponent(decodeber, "bit error rate", doc->ber, "");
+    settitle(*doc);
 }
 
 CTonvexDoc* CMainFrame::activedocument(const char* failure) const {
@@ -139,6 +167,12 @@ void CMainFrame::setfilenames(CTonvexDoc& doc, const QString& name) {
     setcaption(menucommand::filebitstream, "input bitstream:  " + doc.bitstreamname);
     setcaption(menucommand::fileoutput, "output wav:  " + doc.wavname);
     setcaption(menucommand::fileoutputbitstream, "output bitstream:  " + doc.scaledname);
+    settitle(doc);
+    savesettings(doc);
+}
+
+void CMainFrame::settitle(const CTonvexDoc& doc) {
+    setWindowTitle(QString::fromStdString(doc.bitstreamname) + " - tonvex");
 }
 
 void CMainFrame::OnFileBitstream() {
@@ -157,6 +191,7 @@ void CMainFrame::OnFileOutput() {
     doc->wavname = dialog.text().toStdString() + ".wav";
     doc->updatepaths();
     setcaption(menucommand::fileoutput, "output:  " + doc->wavname);
+    savesettings(*doc);
 }
 
 void CMainFrame::OnFileOutputBitstream() {
@@ -170,6 +205,7 @@ void CMainFrame::OnFileOutputBitstream() {
         doc->scaledname.replace(doc->scaledname.size() - 4, 4, "_s.ztb");
     doc->updatepaths();
     setcaption(menucommand::fileoutputbitstream, "output bitstream:  " + doc->scaledname);
+    savesettings(*doc);
 }
 
 void CMainFrame::OnFileDirectory() {
@@ -181,45 +217,11 @@ void CMainFrame::OnFileDirectory() {
     doc->directory = dialog.text().toStdString();
     doc->updatepaths();
     setcaption(menucommand::filedirectory, "directory:  " + doc->directory);
-}
-
-void CMainFrame::OnFileOpen() {
-    CTonvexDoc* doc = activedocument("pointer failure: OnFileOpen()");
-    if (!doc) return;
-    const QString path = QFileDialog::getOpenFileName(
-        this, "open bitstream", QString::fromStdString(doc->directory), "bitstream (*.ztb)");
-    if (path.isEmpty()) return;
-    const QFileInfo chosen(path);
-    QString name = chosen.fileName();
-    if (name.endsWith(".ztb")) name.chop(4);
-    doc->directory = chosen.absolutePath().toStdString();
-    setcaption(menucommand::filedirectory, "directory:  " + doc->directory);
-    setfilenames(*doc, name);
+    savesettings(*doc);
 }
 
 void CMainFrame::OnFileNew() {
     windownull();
-}
-
-template <class Operation> void CMainFrame::runoperation(Operation operation) {
-    // The operation runs to its end on this thread; meanwhile the window still repaints
-    // (windowinitL) but takes no input.
-    inputblocker blocker(this);
-    busy = true;
-    operation();
-    busy = false;
-}
-
-void CMainFrame::OnDecodeDecode() {
-    CTonvexDoc* doc = activedocument("pointer failure: OnDecodeDecode()");
-    if (!doc) return;
-    runoperation([doc] { doc->decodeZAT(); });
-}
-
-void CMainFrame::OnDecodeScale() {
-    CTonvexDoc* doc = activedocument("pointer failure: OnDecodeDecode()");
-    if (!doc) return;
-    runoperation([doc] { doc->scaleZAT(); });
 }
 
 void CMainFrame::OnQuantiserQscale() {
@@ -227,6 +229,7 @@ void CMainFrame::OnQuantiserQscale() {
     if (!doc) return;
     doc->outputbitratemode = (doc->outputbitratemode + 1) % 2;
     setbitratemodecaption(doc->outputbitratemode);
+    savesettings(*doc);
 }
 
 void CMainFrame::OnDecodeBitrate() {
@@ -236,6 +239,7 @@ void CMainFrame::OnDecodeBitrate() {
     if (dialog.exec() != QDialog::Accepted) return;
     doc->scaledbitrate = dialog.number() < 0.0 ? 0.0 : dialog.number();
     setcaptionfixed(menucommand::decodebitrate, "scaled bitrate", doc->scaledbitrate, "kbit/s");
+    savesettings(*doc);
 }
 
 void CMainFrame::OnDecodeBer() {
@@ -246,6 +250,7 @@ void CMainFrame::OnDecodeBer() {
     const double rate = dialog.number();
     doc->ber = rate <= 0.0 ? 0.0 : rate >= 0.002 ? 0.002 : rate;
     setcaptionexponent(menucommand::decodeber, "bit error rate", doc->ber, "");
+    savesettings(*doc);
 }
 
 template <class Draw> void CMainFrame::drawonview(const char* failure, Draw draw) {
@@ -267,19 +272,16 @@ template <class Draw> void CMainFrame::drawonview(const char* failure, Draw draw
 void CMainFrame::windowinitL(int32_t progress) {
     drawonview("pointer failure: windowinitL()",
                [progress](CTonvexView& target, QPainter& dc) { target.displayinitL(dc, progress); });
-    // The drivers call this from inside an operation: show the bar now, and let the window
-    // system's paint requests through (input stays blocked).
-    if (view) view->repaint();
-    if (busy) QCoreApplication::processEvents();
 }
 
 void CMainFrame::windowinfoL() {
     drawonview("pointer failure: windowinfoL()",
                [](CTonvexView& target, QPainter& dc) { target.displayinfoL(dc); });
-    if (view) view->repaint();
 }
 
 void CMainFrame::windownull() {
     drawonview("pointer failure: windownull()",
                [](CTonvexView& target, QPainter& dc) { target.displaypanelL(dc); });
+    // A panel redrawn during a run shows how far the run has come.
+    if (run && runprogress > 0) windowinitL(runprogress);
 }

@@ -7,11 +7,15 @@
 #include <string>
 
 #include "app/framewindow.h"
+#include "app/gui/backgroundrun.h"
 
 class CTonvexDoc;
 class CTonvexView;
+class analysisdock;
 class QAction;
+class QKeySequence;
 class QMenu;
+class QPushButton;
 
 class CMainFrame : public QMainWindow, public framewindow {
     Q_OBJECT
@@ -21,6 +25,7 @@ class CMainFrame : public QMainWindow, public framewindow {
 
     CTonvexDoc* GetActiveDocument() const { return document; }
     CTonvexView* GetActiveView() const { return view; }
+    analysisdock* analysispane() const { return analysis; }
 
     // Writes every setting into its menu caption.
     void initmenu();
@@ -48,24 +53,58 @@ class CMainFrame : public QMainWindow, public framewindow {
     void OnQuantiserQscale();
     void OnDecodeBitrate();
     void OnDecodeBer();
-    // Ctrl+O: choose an input bitstream file; its name and folder become the settings.
+    // "Open bitstream..." (Ctrl+O): choose an input bitstream file; its name and folder
+    // become the settings.
     void OnFileOpen();
+    // The input bitstream file at path, chosen, dropped or picked from the recent ones.
+    void openbitstream(const QString& path);
+    // Every stored setting forgotten, the initial ones shown.
+    void OnFileResetSettings();
     // Ctrl+N: the document is reused unchanged; the panel is drawn afresh.
     void OnFileNew();
+    // Cancel (the button or Escape): the running operation stops at its next step.
+    void OnDecodeCancel();
+
+    // The operation started by decode or scale has not ended yet.
+    bool isrunning() const { return run != nullptr; }
+
+  Q_SIGNALS:
+    // An operation has ended and its results are in the document.
+    void operationended(const backgroundrun& ended);
+
+  protected:
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
   private:
+    void fillrecentmenu();
+    void settitle(const CTonvexDoc& doc);
     // The active document, or nullptr after showing the handler's failure message.
     CTonvexDoc* activedocument(const char* failure) const;
     QAction* additem(QMenu* menu, int id, const char* caption, void (CMainFrame::*handler)());
+    QAction* addaccelerator(const QKeySequence& keys, int id, void (CMainFrame::*handler)());
+    void selectmenubar();
     void buildmenu();
     void setfilenames(CTonvexDoc& doc, const QString& name);
     void setbitratemodecaption(int32_t mode);
     template <class Draw> void drawonview(const char* failure, Draw draw);
-    template <class Operation> void runoperation(Operation operation);
+    // Decode and scale run on a worker thread; meanwhile the window shows their progress
+    // and takes no new settings.
+    void startoperation(backgroundrun::operation op);
+    void endoperation();
+    // The window is going away: a running operation is cancelled and waited for.
+    void stopoperation();
+    void setrunning(bool running);
+    // The ended run on the analysis dock, which the first run brings into view.
+    void showanalysis(const backgroundrun& ended);
 
     CTonvexDoc* document;
     CTonvexView* view;
+    analysisdock* analysis;
+    QMenu* recentmenu = nullptr;
     framewindow* previousframe;
-    // An operation is running: input to the window is swallowed, paints go through.
-    bool busy = false;
+    backgroundrun* run = nullptr;
+    int32_t runprogress = 0;
+    bool shownanalysis = false;
+    QPushButton* cancelbutton = nullptr;
 };

@@ -6,14 +6,15 @@
 #include "app/gui/CAboutDlg.h"
 #include "app/gui/CMainFrame.h"
 #include "app/gui/menucommands.h"
+#include "app/gui/storedsettings.h"
 
 CTonvexApp::CTonvexApp() = default;
 CTonvexApp::~CTonvexApp() = default;
 
 bool CTonvexApp::InitInstance() {
-    // Dialog looks and the recent-file list belong to the toolkit; no file is ever opened
-    // as a document, so there is nothing to load here.
+    // The settings of the last run come back from the user's settings store.
     doc = std::make_unique<CTonvexDoc>();
+    loadsettings(*doc);
     frame = std::make_unique<CMainFrame>(doc.get());
     QObject::connect(frame->menuitem(menucommand::appabout), &QAction::triggered, [this] { OnAppAbout(); });
     frame->show();

@@ -2,6 +2,7 @@
 
 #include <QPainter>
 #include <QResizeEvent>
+#include <algorithm>
 #include <cmath>
 
 #include "app/CTonvexDoc.h"
@@ -21,14 +22,23 @@ void fill(QPainter& dc, int left, int top, int right, int bottom, const QColor& 
     if (right > left && bottom > top) dc.fillRect(QRect(left, top, right - left, bottom - top), colour);
 }
 
-// Draws text with its bottom edge (not its baseline) on y.
-void drawbottomaligned(QPainter& dc, int x, int y, const std::string& text) {
-    dc.drawText(x, y - dc.fontMetrics().descent(), QString::fromStdString(text));
-}
+// The longest status line the drivers write: a run slower than ten times real time is
+// rare enough to be cut short.
+const char* const longeststatus = "decoding completed in 10.00 times real time";
+constexpr int textleft = 9;
 } // namespace
 
 CTonvexView::CTonvexView(CTonvexDoc* document, QWidget* parent) : QWidget(parent), document(document) {
     setAttribute(Qt::WA_OpaquePaintEvent);
+}
+
+QSize CTonvexView::minimumSizeHint() const {
+    const QFontMetrics metrics(uifont(panelpoints), this);
+    // The text's bottom edge lies 7 below the middle of its slot; its top must stay below
+    // the slot's upper line, its bottom above the lower one.
+    const int slot = std::max(16, 2 * (metrics.height() - 6));
+    const int width = textleft + metrics.horizontalAdvance(longeststatus) + textleft;
+    return {width, 6 * slot + 10};
 }
 
 int CTonvexView::slotline(int j) const {
@@ -59,11 +69,15 @@ void CTonvexView::drawtextborderL(QPainter& dc) {
 
 void CTonvexView::drawborderlines(QPainter& dc) const {
     const int left = 5, top = 5, right = width() - 5, bottom = height() - 5;
+    // One screen pixel thick at any pixel density, as the menus' lines are.
+    const QPen previous = dc.pen();
+    dc.setPen(QPen(previous.color(), 0));
     dc.drawLine(left, top, left, bottom);
     dc.drawLine(left, bottom, right, bottom);
     dc.drawLine(right, bottom, right, top);
     dc.drawLine(right, top, left, top);
     for (int j = 1; j <= 5; ++j) dc.drawLine(left, slotline(j), right, slotline(j));
+    dc.setPen(previous);
 }
 
 void CTonvexView::displayinitL(QPainter& dc, int32_t progress) {
@@ -80,7 +94,7 @@ void CTonvexView::displayinitL(QPainter& dc, int32_t progress) {
     fill(dc, 6, 6, width() - 6, slotline(1), panel);
     const QFont previous = dc.font();
     dc.setFont(uifont(panelpoints));
-    drawbottomaligned(dc, 9, textbottom(0), document->statustext);
+    drawslottext(dc, 0, blanked ? std::string() : document->statustext);
     dc.setFont(previous);
 }
 
@@ -93,24 +107,34 @@ void CTonvexView::displayinfoL(QPainter& dc) {
     // Rows of kind 3 (a label alone) take a second font made the same way, so one serves.
     dc.setFont(uifont(panelpoints));
     for (int k = 0; k < 5; ++k) {
-        const inforow& row = document->inforows[k];
+        const inforow& row = blanked ? inforow{} : document->inforows[k];
         fill(dc, 5, slotline(k + 1), width() - 5, slotline(k + 2), panel);
-        drawbottomaligned(dc, 9, textbottom(k + 1),
-                          formatinforow(row.kind, row.label, row.value, row.unit, precision));
+        drawslottext(dc, k + 1, formatinforow(row.kind, row.label, row.value, row.unit, precision));
     }
     // The white fills covered the lines.
     drawborderlines(dc);
     dc.setFont(previous);
 }
 
-void CTonvexView::paintEvent(QPaintEvent* event) {
+void CTonvexView::drawslottext(QPainter& dc, int slot, const std::string& text) const {
+    // The text's bottom edge (not its baseline) on the slot's text line, cut short before
+    // the right border.
+    const QFontMetrics metrics = dc.fontMetrics();
+    const int room = std::max(0, width() - 6 - textleft - 1);
+    const QString shown = metrics.elidedText(QString::fromStdString(text), Qt::ElideRight, room);
+    dc.drawText(textleft, textbottom(slot) - metrics.descent(), shown);
+}
+
+void CTonvexView::paintEvent(QPaintEvent*) {
     QPainter screen(this);
-    screen.drawImage(event->rect(), image, event->rect());
+    screen.drawImage(QPoint(0, 0), image);
 }
 
 void CTonvexView::resizeEvent(QResizeEvent* event) {
     // A new client area needs the whole panel: the frame redraws it into a fresh image.
-    image = QImage(event->size(), QImage::Format_RGB32);
+    const qreal ratio = devicePixelRatio();
+    image = QImage(event->size() * ratio, QImage::Format_RGB32);
+    image.setDevicePixelRatio(ratio);
     image.fill(background);
     if (auto* frame = qobject_cast<CMainFrame*>(window())) frame->windownull();
 }

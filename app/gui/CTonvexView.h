@@ -4,10 +4,13 @@
 // bar that only grows; the five below hold the document's result rows. The paint event
 // only shows the image, so what the drivers draw between two paints (the bar over the
 // slot, without clearing it) stays as drawn. The "device context" of every drawing
-// operation is a painter on that image.
+// operation is a painter on that image. The image has the screen's pixel density while
+// every coordinate stays in logical pixels, so the panel is as sharp as the menus; texts
+// too long for their slot are cut short with an ellipsis.
 #include <QImage>
 #include <QWidget>
 #include <cstdint>
+#include <string>
 
 class CTonvexDoc;
 class QPainter;
@@ -32,6 +35,12 @@ class CTonvexView : public QWidget {
     // Pixel row of slot boundary j (0..6) and the text bottom edge of slot j (0..5).
     int slotline(int j) const;
     int textbottom(int j) const;
+    // The smallest client area in which the longest status line and the rows fit their
+    // slots at the panel font.
+    QSize minimumSizeHint() const override;
+    // While set, the panel shows an empty status line and blank rows without reading the
+    // document (an operation elsewhere is filling it).
+    void setblank(bool blank) { blanked = blank; }
 
   protected:
     void paintEvent(QPaintEvent* event) override;
@@ -39,9 +48,11 @@ class CTonvexView : public QWidget {
 
   private:
     void drawborderlines(QPainter& dc) const;
+    void drawslottext(QPainter& dc, int slot, const std::string& text) const;
 
     CTonvexDoc* document;
     QImage image;
     // Decimals of the rows; one, so 80.25 shows as 80.3.
     int32_t precision = 1;
+    bool blanked = false;
 };

@@ -14,4 +14,6 @@ inline constexpr int decodeber = 33134;
 inline constexpr int appabout = 57664;
 inline constexpr int filenew = 57600;
 inline constexpr int fileopen = 57601;
+inline constexpr int filereset = 33200;
+inline constexpr int decodecancel = 33201;
 } // namespace menucommand

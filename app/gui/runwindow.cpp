@@ -10,6 +10,7 @@
 int runwindow(int argc, char** argv) {
     QApplication application(argc, argv);
     QApplication::setApplicationName("tonvex");
+    QApplication::setOrganizationName("tonvex");
     QApplication::setWindowIcon(application.style()->standardIcon(QStyle::SP_MediaVolume));
     const messagehandler previous = setmessagehandler([](const std::string& text) {
         QMessageBox box(QMessageBox::Warning, "tonvex", QString::fromStdString(text), QMessageBox::Ok,

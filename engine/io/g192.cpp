@@ -60,17 +60,19 @@ std::optional<errorpattern> readpattern(const std::string& path, std::string& er
     return pattern;
 }
 
-bool writepattern(const std::string& path, const errorpattern& pattern) {
+bool writepattern(std::FILE* file, const errorpattern& pattern) {
     const bool frames = pattern.kind == errorpattern::frames;
     std::vector<uint16_t> words;
     words.reserve(pattern.marks.size());
     for (const uint8_t mark : pattern.marks)
         words.push_back(frames ? (mark ? g192_erasedframe : g192_goodframe)
                                : (mark ? g192_softone : g192_softzero));
-    filehandle file = openfile(path, "wb");
-    if (!file) return false;
     const auto count = static_cast<int32_t>(words.size());
     if (static_cast<size_t>(count) != words.size()) return false;
-    if (writewords(file.get(), words.data(), count) != count) return false;
-    return closefile(file);
+    return writewords(file, words.data(), count) == count && std::fflush(file) == 0;
+}
+
+bool writepattern(const std::string& path, const errorpattern& pattern) {
+    filehandle file = openfile(path, "wb");
+    return file && writepattern(file.get(), pattern) && closefile(file);
 }

@@ -6,6 +6,7 @@
 // for a frame that arrives and 0x6B20 for one that is erased. A file is one kind or the
 // other, never a mix.
 #include <cstdint>
+#include <cstdio>
 #include <optional>
 #include <string>
 #include <vector>
@@ -24,4 +25,5 @@ struct errorpattern {
 // The pattern in path; without a value, error says why the file cannot be used.
 std::optional<errorpattern> readpattern(const std::string& path, std::string& error);
 // Writes the pattern as G.192 words; false when the file cannot be written completely.
+bool writepattern(std::FILE* file, const errorpattern& pattern);
 bool writepattern(const std::string& path, const errorpattern& pattern);

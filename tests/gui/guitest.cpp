@@ -5,16 +5,10 @@
 #include <QLineEdit>
 #include <QTest>
 #include <QTimer>
+#include <gtest/gtest.h>
 #include <utility>
 
 #include "app/gui/CMainFrame.h"
-
-messagerecorder::messagerecorder()
-    : previous(setmessagehandler([this](const std::string& text) { texts.push_back(text); })) {}
-
-messagerecorder::~messagerecorder() {
-    setmessagehandler(previous);
-}
 
 void whendialogopens(std::function<void(QDialog&)> act) {
     auto* poll = new QTimer;
@@ -39,6 +33,10 @@ void typeandenter(QDialog& dialog, const QString& text) {
 void answer(CMainFrame& frame, int id, const QString& text) {
     whendialogopens([text](QDialog& dialog) { typeandenter(dialog, text); });
     frame.menuitem(id)->trigger();
+}
+
+void waitforoperation(const CMainFrame& frame) {
+    EXPECT_TRUE(QTest::qWaitFor([&frame] { return !frame.isrunning(); }, 600000));
 }
 
 std::string caption(const CMainFrame& frame, int id) {

@@ -1,27 +1,16 @@
 #pragma once
-// Helpers of the window tests: a recorder for message boxes, answers to modal dialogs
-// given before the command that opens them, and pixel reading.
-#include <QColor>
+// Helpers of the window tests: answers to modal dialogs given before the command that
+// opens them.
 #include <QDialog>
-#include <QImage>
+#include <QString>
 #include <functional>
+#include <ostream>
 #include <string>
 #include <vector>
 
-#include "app/messagebox.h"
+#include "tests/support/messagebox.h"
 
 class CMainFrame;
-
-// Collects every message box text while it exists instead of showing it.
-class messagerecorder {
-  public:
-    messagerecorder();
-    ~messagerecorder();
-    std::vector<std::string> texts;
-
-  private:
-    messagehandler previous;
-};
 
 // Runs act on the next modal dialog as soon as it is open.
 void whendialogopens(std::function<void(QDialog&)> act);
@@ -29,12 +18,12 @@ void whendialogopens(std::function<void(QDialog&)> act);
 void typeandenter(QDialog& dialog, const QString& text);
 // Answers the next dialog with text and Enter, then runs the command that opens it.
 void answer(CMainFrame& frame, int id, const QString& text);
+// Waits until the frame's running operation has ended.
+void waitforoperation(const CMainFrame& frame);
 // The menu caption of a command id.
 std::string caption(const CMainFrame& frame, int id);
 
-inline QColor pixel(const QImage& image, int x, int y) {
-    return image.pixelColor(x, y);
-}
-inline bool isblack(const QColor& colour) {
-    return colour == QColor(0, 0, 0);
+// Test failures show texts as text.
+inline void PrintTo(const QString& text, std::ostream* out) {
+    *out << '"' << text.toStdString() << '"';
 }

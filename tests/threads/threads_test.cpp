@@ -11,7 +11,7 @@
 #include <thread>
 #include <vector>
 
-#include "tests/scratchdir.h"
+#include "tests/support/scratchdir.h"
 #include "tonvex/tonvex.hpp"
 
 namespace {
