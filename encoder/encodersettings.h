@@ -4,6 +4,14 @@
 #include <cstdint>
 #include <string>
 
+// balanced: weights that follow the band peaks part of the way, good on SNR and on the
+// segmental and frequency-weighted measures alike; snr: one weight for all bands of a
+// group, the most SNR; perceptual: the masking model's noise shaping.
+enum class encodertune { balanced, snr, perceptual };
+
+// The tune of a name ("balanced", "snr", "perceptual"); false for any other name.
+bool tuneofname(const std::string& name, encodertune& tune);
+
 struct encodersettings {
     double bitrate = 128.0; // kbit/s; the constant frame length follows as in scaledframelen
 
@@ -39,6 +47,9 @@ struct encodersettings {
     // skipped position or short run, as many as leave room for several bit-planes.
     int32_t codedbands = 0;
     int32_t blockswitching = 1; // 0: long blocks only (after the short first frame)
+
+    // What the band weights aim at (the decoders do not depend on it).
+    encodertune tune = encodertune::balanced;
 };
 
 // Checks that the settings describe a stream the decoders can read; returns an empty

@@ -4,7 +4,15 @@
 #include <cmath>
 
 #include "encoder/blockswitch.h"
+#include "encoder/peakweights.h"
 #include "encoder/sideinfo.h"
+
+namespace {
+// The balanced tune: how far the weights follow the band peaks, and how far below the
+// loudest band they stop following.
+constexpr double balancedfollow = 0.5;
+constexpr double balanceddepth = 30.0;
+} // namespace
 
 int16_t framewordsforbitrate(double kbps, double fs_khz) {
     const double n = std::floor(1024 * kbps / (fs_khz * 16.0) + 0.5);
@@ -86,8 +94,12 @@ void streamencoder::choosemodes() {
     const bool shortnow = coded == 0 || pendingshort;
     bool shortnext = false;
     if (cfg.blockswitching != 0)
-        for (int ch = 0; ch < nch; ch++)
-            shortnext = hasattack(history[ch].data() + framelen, framelen, chans[ch].shortlen) || shortnext;
+        for (int ch = 0; ch < nch; ch++) {
+            const double* span = history[ch].data() + framelen;
+            const int32_t len = chans[ch].shortlen;
+            shortnext = (hooks.attack ? hooks.attack(span, framelen, len) : hasattack(span, framelen, len)) ||
+                        shortnext;
+        }
     const int16_t mode = blockmodefor(shortnow, shortnext);
     pendingshort = shortnext;
     for (int ch = 0; ch < nch; ch++) {
@@ -128,10 +140,14 @@ void streamencoder::prepareweights() {
                 if (c.scfres[b] != 0 && allowed-- <= 0) c.scfres[b] = 0;
         }
     }
-    for (int ch = 0; ch < nch; ch++) chans[ch].maskweights();
+    // The masking model looks at left and right; peak weights at what is coded.
+    const bool masking = cfg.tune == encodertune::perceptual && !hooks.weights;
+    if (masking)
+        for (int ch = 0; ch < nch; ch++) chans[ch].maskweights();
     if (!joint) {
         for (int ch = 0; ch < nch; ch++) {
             chans[ch].measurepeaks();
+            if (!masking) peakdesired(chans[ch]);
             chans[ch].realise();
         }
         return;
@@ -152,6 +168,10 @@ void streamencoder::prepareweights() {
         }
     a.measurepeaks();
     b.measurepeaks();
+    if (!masking) {
+        peakdesired(a);
+        peakdesired(b);
+    }
     a.forgroups([&](int32_t g, int32_t) {
         for (int32_t j = 0; j < a.nbandcoded; j++) {
             a.desired[g][j] = std::min(a.desired[g][j], b.desired[g][j]);
@@ -159,6 +179,16 @@ void streamencoder::prepareweights() {
         }
     });
     realisejoint();
+}
+
+void streamencoder::peakdesired(zatenc& c) const {
+    c.forgroups([&](int32_t g, int32_t) {
+        if (hooks.weights)
+            hooks.weights(c.peak[g].data(), c.nbandcoded, c.weightstep, c.desired[g].data());
+        else
+            peakweights(c.peak[g].data(), c.nbandcoded, cfg.tune == encodertune::snr ? 0.0 : balancedfollow,
+                        balanceddepth, c.weightstep, c.desired[g].data());
+    });
 }
 
 void streamencoder::realisejoint() {

@@ -1,0 +1,240 @@
+// Objective quality of the encoder on recorded material: every excerpt encoded at every
+// rate by each allocation asked for, decoded (without dither), aligned by the codec delay
+// and measured (SNR, segmental SNR, frequency-weighted segmental SNR; see measures.h).
+//
+// usage: tonvex_quality [--tunes LIST] [--rates LIST] [--scaled-from KBPS] NAME=FILE...
+//   --tunes       comma-separated: balanced, snr, perceptual (the encoder's tunes) and
+//                 plain (the reference allocation of plain.h); default balanced,plain
+//   --rates       kbit/s, comma-separated; default 32,48,64,96,128,192,256
+//   --scaled-from also cut a stream of the first tune at this rate down to every lower
+//                 rate and measure that against the direct encode
+// Prints one Markdown table per measure: a row per excerpt and rate, the tunes' values
+// separated by " / ", and a row per rate of the means over the excerpts.
+#include <sndfile.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "bench/benchstream.h"
+#include "bench/quality/measures.h"
+#include "bench/quality/plain.h"
+#include "encoder/streamencoder.h"
+
+namespace {
+
+struct audio {
+    planar samples;
+    int rate = 0;
+};
+
+bool readaudio(const std::string& path, audio& a) {
+    SF_INFO info{};
+    SNDFILE* f = sf_open(path.c_str(), SFM_READ, &info);
+    if (f == nullptr) return false;
+    std::vector<double> interleaved(static_cast<size_t>(info.frames) * info.channels);
+    const sf_count_t got = sf_readf_double(f, interleaved.data(), info.frames);
+    sf_close(f);
+    a.rate = info.samplerate;
+    a.samples.assign(info.channels, std::vector<double>(got));
+    for (sf_count_t i = 0; i < got; i++)
+        for (int ch = 0; ch < info.channels; ch++) a.samples[ch][i] = interleaved[i * info.channels + ch];
+    return true;
+}
+
+int srindexof(int rate) {
+    const int rates[] = {11025, 12000, 16000, 22050, 24000, 32000, 44100, 48000};
+    for (int i = 0; i < 8; i++)
+        if (rates[i] == rate) return i;
+    return -1;
+}
+
+std::vector<std::string> split(const std::string& list) {
+    std::vector<std::string> items;
+    std::stringstream in(list);
+    for (std::string item; std::getline(in, item, ',');) items.push_back(item);
+    return items;
+}
+
+// Encodes the excerpt with a tune into path; false with a message when refused.
+bool encodeto(const audio& a, const std::string& tune, double kbps, const std::string& path) {
+    encodersettings s;
+    s.bitrate = kbps;
+    streamencoder encoder;
+    if (tune == "plain")
+        encoder.sethooks(plainallocation());
+    else if (!tuneofname(tune, s.tune)) {
+        std::fprintf(stderr, "unknown tune %s\n", tune.c_str());
+        return false;
+    }
+    const int nch = static_cast<int>(a.samples.size());
+    const std::string problem = encoder.open(s, nch, srindexof(a.rate));
+    if (!problem.empty()) {
+        std::fprintf(stderr, "%s\n", problem.c_str());
+        return false;
+    }
+    const size_t n = a.samples[0].size();
+    const size_t len = streamencoder::framelen;
+    std::vector<double> frame[2] = {std::vector<double>(len), std::vector<double>(len)};
+    const double* input[2] = {frame[0].data(), frame[1].data()};
+    std::vector<uint16_t> words;
+    for (size_t at = 0; at < n; at += len)
+        for (int ch = 0; ch < nch; ch++) {
+            for (size_t i = 0; i < len; i++) frame[ch][i] = at + i < n ? a.samples[ch][at + i] : 0.0;
+            if (ch == nch - 1) encoder.push(input, words);
+        }
+    encoder.finish(static_cast<int64_t>(n), words);
+    std::ofstream file(path, std::ios::binary | std::ios::trunc);
+    for (uint16_t w : words) {
+        const char bytes[2] = {static_cast<char>(w & 0xFF), static_cast<char>(w >> 8)};
+        file.write(bytes, 2);
+    }
+    return static_cast<bool>(file);
+}
+
+bool scaleto(const std::string& from, double kbps, const std::string& to) {
+    benchsupport::quietdocument run;
+    run.doc.bitstreampath = from;
+    run.doc.scaledpath = to;
+    run.doc.scaledbitrate = kbps;
+    run.doc.outputbitratemode = 1;
+    run.doc.scaleZAT();
+    if (!run.doc.stats.completed) std::fprintf(stderr, "scaling failed: %s\n", run.lastmessage.c_str());
+    return run.doc.stats.completed;
+}
+
+// Decodes the stream and measures it against the excerpt, the output aligned by the delay.
+bool measurestream(const audio& a, const std::string& stream, const std::string& wav, qualitymeasures& m) {
+    {
+        benchsupport::quietdocument run;
+        run.doc.bitstreampath = stream;
+        run.doc.wavpath = wav;
+        run.doc.dither = 0;
+        run.doc.decodeZAT();
+        if (!run.doc.stats.completed) {
+            std::fprintf(stderr, "decoding failed: %s\n", run.lastmessage.c_str());
+            return false;
+        }
+    }
+    audio d;
+    if (!readaudio(wav, d)) return false;
+    const size_t n = a.samples[0].size();
+    for (std::vector<double>& ch : d.samples) {
+        ch.erase(ch.begin(), ch.begin() + std::min<size_t>(streamencoder::delay, ch.size()));
+        ch.resize(n, 0.0);
+    }
+    m = measurequality(a.samples, d.samples, a.rate);
+    return true;
+}
+
+struct row {
+    std::string excerpt;
+    double kbps;
+    std::vector<qualitymeasures> values; // per tune, then the scaled stream if asked
+};
+
+void printtable(const char* title, const std::vector<row>& rows, const std::vector<std::string>& columns,
+                const std::vector<double>& rates, double qualitymeasures::*field) {
+    std::printf(
+        "\n%s (dB), %s\n\n| excerpt | kbit/s | %s |\n|---|---|---|\n", title,
+        [&] {
+            std::string s;
+            for (size_t i = 0; i < columns.size(); i++) s += (i ? " / " : "") + columns[i];
+            return s;
+        }()
+            .c_str(),
+        "value");
+    auto cell = [&](const std::vector<double>& v) {
+        std::string s;
+        char text[32];
+        for (size_t i = 0; i < v.size(); i++) {
+            std::snprintf(text, sizeof text, "%s%.1f", i ? " / " : "", v[i]);
+            s += text;
+        }
+        return s;
+    };
+    for (const row& r : rows) {
+        std::vector<double> v;
+        for (const qualitymeasures& m : r.values) v.push_back(m.*field);
+        std::printf("| %s | %g | %s |\n", r.excerpt.c_str(), r.kbps, cell(v).c_str());
+    }
+    for (double kbps : rates) {
+        std::vector<double> sum(columns.size(), 0.0);
+        int count = 0;
+        for (const row& r : rows)
+            if (r.kbps == kbps && r.values.size() == columns.size()) {
+                for (size_t i = 0; i < sum.size(); i++) sum[i] += r.values[i].*field;
+                count++;
+            }
+        if (count == 0) continue;
+        for (double& s : sum) s /= count;
+        std::printf("| **mean** | %g | %s |\n", kbps, cell(sum).c_str());
+    }
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    std::vector<std::string> tunes = {"balanced", "plain"};
+    std::vector<double> rates = {32, 48, 64, 96, 128, 192, 256};
+    double scaledfrom = 0.0;
+    std::vector<std::pair<std::string, std::string>> excerpts;
+    for (int i = 1; i < argc; i++) {
+        const std::string arg = argv[i];
+        const bool hasvalue = i + 1 < argc;
+        if (arg == "--tunes" && hasvalue) {
+            tunes = split(argv[++i]);
+        } else if (arg == "--rates" && hasvalue) {
+            rates.clear();
+            for (const std::string& r : split(argv[++i])) rates.push_back(std::atof(r.c_str()));
+        } else if (arg == "--scaled-from" && hasvalue) {
+            scaledfrom = std::atof(argv[++i]);
+        } else if (arg.find('=') != std::string::npos) {
+            excerpts.emplace_back(arg.substr(0, arg.find('=')), arg.substr(arg.find('=') + 1));
+        } else {
+            std::fprintf(stderr, "usage: tonvex_quality [--tunes LIST] [--rates LIST] [--scaled-from KBPS] "
+                                 "NAME=FILE...\n");
+            return 2;
+        }
+    }
+    const std::filesystem::path dir = benchsupport::benchdir();
+    const std::string stream = (dir / "quality.ztb").string(), source = (dir / "quality_source.ztb").string();
+    const std::string scaled = (dir / "quality_s.ztb").string(), wav = (dir / "quality.wav").string();
+    std::vector<std::string> columns = tunes;
+    if (scaledfrom > 0.0) columns.push_back(tunes[0] + " scaled from " + std::to_string(int(scaledfrom)));
+    std::vector<row> rows;
+    for (const auto& [name, path] : excerpts) {
+        audio a;
+        if (!readaudio(path, a) || srindexof(a.rate) < 0 || a.samples.empty() || a.samples.size() > 2) {
+            std::fprintf(stderr, "%s: not a readable mono or stereo file at a codec rate\n", path.c_str());
+            return 1;
+        }
+        if (scaledfrom > 0.0 && !encodeto(a, tunes[0], scaledfrom, source)) return 1;
+        for (double kbps : rates) {
+            row r{name, kbps, {}};
+            for (const std::string& tune : tunes) {
+                qualitymeasures m;
+                if (!encodeto(a, tune, kbps, stream) || !measurestream(a, stream, wav, m)) return 1;
+                r.values.push_back(m);
+            }
+            if (scaledfrom > kbps) {
+                qualitymeasures m;
+                if (!scaleto(source, kbps, scaled) || !measurestream(a, scaled, wav, m)) return 1;
+                r.values.push_back(m);
+            }
+            rows.push_back(r);
+            std::fflush(stdout);
+        }
+        std::fprintf(stderr, "%s done\n", name.c_str());
+    }
+    printtable("SNR", rows, columns, rates, &qualitymeasures::snr);
+    printtable("Segmental SNR", rows, columns, rates, &qualitymeasures::segsnr);
+    printtable("Frequency-weighted segmental SNR", rows, columns, rates, &qualitymeasures::fwsegsnr);
+    for (const std::string& f : {stream, source, scaled, wav}) std::filesystem::remove(f);
+    return 0;
+}
