@@ -42,9 +42,7 @@ bool tuneofname(const std::string& name, encodertune& tune) {
     const struct {
         const char* name;
         encodertune tune;
-    } names[] = {{"balanced", encodertune::balanced},
-                 {"snr", encodertune::snr},
-                 {"perceptual", encodertune::perceptual}};
+    } names[] = {{"snr", encodertune::snr}, {"perceptual", encodertune::perceptual}};
     for (const auto& n : names)
         if (name == n.name) {
             tune = n.tune;

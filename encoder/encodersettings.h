@@ -4,12 +4,13 @@
 #include <cstdint>
 #include <string>
 
-// balanced: weights that follow the band peaks part of the way, good on SNR and on the
-// segmental and frequency-weighted measures alike; snr: one weight for all bands of a
-// group, the most SNR; perceptual: the masking model's noise shaping.
-enum class encodertune { balanced, snr, perceptual };
+// How the encoder shapes its noise. snr: one weight for all bands of a group, white
+// noise, which gives the most SNR and, on recorded music and speech, also the best
+// segmental and frequency-weighted segmental SNR; perceptual: the masking model's noise
+// shaping, the noise following the estimated masking threshold.
+enum class encodertune { snr, perceptual };
 
-// The tune of a name ("balanced", "snr", "perceptual"); false for any other name.
+// The tune of a name ("snr", "perceptual"); false for any other name.
 bool tuneofname(const std::string& name, encodertune& tune);
 
 struct encodersettings {
@@ -49,7 +50,7 @@ struct encodersettings {
     int32_t blockswitching = 1; // 0: long blocks only (after the short first frame)
 
     // What the band weights aim at (the decoders do not depend on it).
-    encodertune tune = encodertune::balanced;
+    encodertune tune = encodertune::snr;
 };
 
 // Checks that the settings describe a stream the decoders can read; returns an empty

@@ -4,15 +4,7 @@
 #include <cmath>
 
 #include "encoder/blockswitch.h"
-#include "encoder/peakweights.h"
 #include "encoder/sideinfo.h"
-
-namespace {
-// The balanced tune: how far the weights follow the band peaks, and how far below the
-// loudest band they stop following.
-constexpr double balancedfollow = 0.5;
-constexpr double balanceddepth = 30.0;
-} // namespace
 
 int16_t framewordsforbitrate(double kbps, double fs_khz) {
     const double n = std::floor(1024 * kbps / (fs_khz * 16.0) + 0.5);
@@ -140,14 +132,14 @@ void streamencoder::prepareweights() {
                 if (c.scfres[b] != 0 && allowed-- <= 0) c.scfres[b] = 0;
         }
     }
-    // The masking model looks at left and right; peak weights at what is coded.
+    // The masking model looks at left and right; the other weights at what is coded.
     const bool masking = cfg.tune == encodertune::perceptual && !hooks.weights;
     if (masking)
         for (int ch = 0; ch < nch; ch++) chans[ch].maskweights();
     if (!joint) {
         for (int ch = 0; ch < nch; ch++) {
             chans[ch].measurepeaks();
-            if (!masking) peakdesired(chans[ch]);
+            if (!masking) flatorhooked(chans[ch]);
             chans[ch].realise();
         }
         return;
@@ -169,8 +161,8 @@ void streamencoder::prepareweights() {
     a.measurepeaks();
     b.measurepeaks();
     if (!masking) {
-        peakdesired(a);
-        peakdesired(b);
+        flatorhooked(a);
+        flatorhooked(b);
     }
     a.forgroups([&](int32_t g, int32_t) {
         for (int32_t j = 0; j < a.nbandcoded; j++) {
@@ -181,13 +173,12 @@ void streamencoder::prepareweights() {
     realisejoint();
 }
 
-void streamencoder::peakdesired(zatenc& c) const {
+void streamencoder::flatorhooked(zatenc& c) const {
     c.forgroups([&](int32_t g, int32_t) {
         if (hooks.weights)
             hooks.weights(c.peak[g].data(), c.nbandcoded, c.weightstep, c.desired[g].data());
         else
-            peakweights(c.peak[g].data(), c.nbandcoded, cfg.tune == encodertune::snr ? 0.0 : balancedfollow,
-                        balanceddepth, c.weightstep, c.desired[g].data());
+            std::fill(c.desired[g].begin(), c.desired[g].begin() + c.nbandcoded, 0.0); // one level
     });
 }
 

@@ -24,7 +24,8 @@ int16_t framewordsforbitrate(double kbps, double fs_khz);
 // Choices a comparison may put in place of the encoder's own (empty: the encoder's).
 struct encoderhooks {
     // Desired weights, in weight steps, of the nband coded bands of a group from their
-    // largest coefficients (of sum and difference under joint coding).
+    // largest coefficients (of sum and difference under joint coding); the encoder's own
+    // are one level for all bands, or the masking model's.
     std::function<void(const double* peak, int32_t nband, double step, double* desired)> weights;
     // Whether the short-block region of span (2*framelen samples) holds an attack.
     std::function<bool(const double* span, int32_t framelen, int32_t shortlen)> attack;
@@ -55,7 +56,7 @@ class streamencoder {
     void codeframe(std::vector<uint16_t>& out);
     void choosemodes();
     void prepareweights();
-    void peakdesired(zatenc& c) const;
+    void flatorhooked(zatenc& c) const;
     void realisejoint();
     void fittoppass();
     bitplaneconfig planeconfig() const;

@@ -11,6 +11,7 @@ namespace {
 constexpr size_t framesize = 1024;
 constexpr double silent = 1e-7; // mean square of a frame below which it is left out (-70 dBFS)
 constexpr double lowest = -10.0, highest = 35.0;
+constexpr double tiny = 1e-20; // keeps a band's SNR finite when it is reproduced exactly
 
 double clampdb(double db) {
     return std::clamp(db, lowest, highest);
@@ -81,10 +82,10 @@ qualitymeasures measurequality(const planar& reference, const planar& decoded, d
             for (size_t b = 0; b < x.size(); b++) {
                 if (x[b] <= 0.0) continue;
                 const double w = std::pow(x[b], 0.2);
-                weighted += w * clampdb(ratiodb(x[b] * x[b], (x[b] - y[b]) * (x[b] - y[b])));
+                weighted += w * 10.0 * std::log10(x[b] * x[b] / ((x[b] - y[b]) * (x[b] - y[b]) + tiny));
                 weights += w;
             }
-            fwsum += weights > 0.0 ? weighted / weights : 0.0;
+            fwsum += clampdb(weights > 0.0 ? weighted / weights : 0.0);
             frames++;
         }
     }

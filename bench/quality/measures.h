@@ -5,8 +5,9 @@
 // - segmental SNR: mean over frames of 1024 samples per channel of the frame's SNR,
 //   clamped to -10..35 dB, frames whose reference is silent left out;
 // - frequency-weighted segmental SNR: per frame (Hann window), the magnitude spectrum
-//   summed over critical bands; each band's SNR 10 log10(X^2 / (X - Y)^2), clamped to
-//   -10..35 dB, weighted by X^0.2 (X, Y the reference and decoded band magnitudes).
+//   summed over critical bands; the bands' SNRs 10 log10(X^2 / (X - Y)^2) averaged with
+//   weights X^0.2 (X, Y the reference and decoded band magnitudes), the frame's value
+//   clamped to -10..35 dB, silent frames left out.
 #include <vector>
 
 struct qualitymeasures {

@@ -1,8 +1,24 @@
 #include "bench/quality/plain.h"
 
-#include "encoder/peakweights.h"
+#include <algorithm>
+#include <cmath>
 
 namespace {
+
+// Band weights halfway between the band's peak level and the loudest band's, no band
+// taken as quieter than 30 dB below the loudest.
+void halfwaytopeaks(const double* peak, int32_t nband, double step, double* desired) {
+    const double loudest = *std::max_element(peak, peak + nband);
+    if (loudest <= 0.0) {
+        std::fill(desired, desired + nband, 0.0);
+        return;
+    }
+    const double top = 20.0 * std::log10(loudest);
+    for (int32_t j = 0; j < nband; j++) {
+        const double level = peak[j] > 0.0 ? std::max(20.0 * std::log10(peak[j]), top - 30.0) : top - 30.0;
+        desired[j] = 0.5 * (level + top) / step;
+    }
+}
 
 // An attack: a short segment of the short-block region with ten times the energy of the
 // segment before it.
@@ -24,9 +40,7 @@ bool energyjump(const double* span, int32_t framelen, int32_t shortlen) {
 
 encoderhooks plainallocation() {
     encoderhooks h;
-    h.weights = [](const double* peak, int32_t nband, double step, double* desired) {
-        peakweights(peak, nband, 0.5, 30.0, step, desired);
-    };
+    h.weights = halfwaytopeaks;
     h.attack = energyjump;
     return h;
 }

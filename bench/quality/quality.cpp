@@ -3,8 +3,8 @@
 // and measured (SNR, segmental SNR, frequency-weighted segmental SNR; see measures.h).
 //
 // usage: tonvex_quality [--tunes LIST] [--rates LIST] [--scaled-from KBPS] NAME=FILE...
-//   --tunes       comma-separated: balanced, snr, perceptual (the encoder's tunes) and
-//                 plain (the reference allocation of plain.h); default balanced,plain
+//   --tunes       comma-separated: snr, perceptual (the encoder's tunes) and
+//                 plain (the reference allocation of plain.h); default snr,plain
 //   --rates       kbit/s, comma-separated; default 32,48,64,96,128,192,256
 //   --scaled-from also cut a stream of the first tune at this rate down to every lower
 //                 rate and measure that against the direct encode
@@ -180,7 +180,7 @@ void printtable(const char* title, const std::vector<row>& rows, const std::vect
 } // namespace
 
 int main(int argc, char** argv) {
-    std::vector<std::string> tunes = {"balanced", "plain"};
+    std::vector<std::string> tunes = {"snr", "plain"};
     std::vector<double> rates = {32, 48, 64, 96, 128, 192, 256};
     double scaledfrom = 0.0;
     std::vector<std::pair<std::string, std::string>> excerpts;
