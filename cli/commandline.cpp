@@ -98,6 +98,7 @@ int runcommandline(int argc, char** argv) {
     encode->add_option("IN", o.input, "input audio file")->required();
     addoutput(*encode, o, "output bitstream (default: the input name with .ztb)");
     addbitrate(*encode, o);
+    encode->add_option("--tune", o.tune, "noise shaping: snr (white noise, the default) or perceptual");
     addsettings(*encode, o);
     addquiet(*encode, o);
 

@@ -8,15 +8,15 @@
 //   --rates       kbit/s, comma-separated; default 32,48,64,96,128,192,256
 //   --scaled-from also cut a stream of the first tune at this rate down to every lower
 //                 rate and measure that against the direct encode
-// Prints one Markdown table per measure: a row per excerpt and rate, the tunes' values
-// separated by " / ", and a row per rate of the means over the excerpts.
+// Prints a Markdown table: a row per excerpt and rate, in each measure's cell the tunes'
+// values separated by " / ", and a row per rate of the means over the excerpts.
 #include <sndfile.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <map>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -138,42 +138,59 @@ struct row {
     std::vector<qualitymeasures> values; // per tune, then the scaled stream if asked
 };
 
-void printtable(const char* title, const std::vector<row>& rows, const std::vector<std::string>& columns,
-                const std::vector<double>& rates, double qualitymeasures::*field) {
-    std::printf(
-        "\n%s (dB), %s\n\n| excerpt | kbit/s | %s |\n|---|---|---|\n", title,
-        [&] {
-            std::string s;
-            for (size_t i = 0; i < columns.size(); i++) s += (i ? " / " : "") + columns[i];
-            return s;
-        }()
-            .c_str(),
-        "value");
-    auto cell = [&](const std::vector<double>& v) {
-        std::string s;
-        char text[32];
-        for (size_t i = 0; i < v.size(); i++) {
-            std::snprintf(text, sizeof text, "%s%.1f", i ? " / " : "", v[i]);
-            s += text;
-        }
-        return s;
-    };
-    for (const row& r : rows) {
-        std::vector<double> v;
-        for (const qualitymeasures& m : r.values) v.push_back(m.*field);
-        std::printf("| %s | %g | %s |\n", r.excerpt.c_str(), r.kbps, cell(v).c_str());
+std::string cell(const std::vector<double>& v) {
+    std::string s;
+    char text[32];
+    for (size_t i = 0; i < v.size(); i++) {
+        std::snprintf(text, sizeof text, "%s%.1f", i != 0 ? " / " : "", v[i]);
+        s += text;
     }
+    return s;
+}
+
+// One Markdown table: a row per excerpt and rate with the three measures, each cell the
+// columns' values; then a row per rate of the means over the excerpts that have them all.
+void printtable(const std::vector<row>& rows, const std::vector<std::string>& columns,
+                const std::vector<double>& rates) {
+    std::string names;
+    for (size_t i = 0; i < columns.size(); i++) names += (i != 0 ? " / " : "") + columns[i];
+    std::printf(
+        "dB, each cell %s\n\n| excerpt | kbit/s | SNR | segmental SNR | frequency-weighted segmental SNR |\n"
+        "|---|---|---|---|---|\n",
+        names.c_str());
+    auto print = [](const std::string& name, double kbps, const std::vector<qualitymeasures>& values) {
+        std::vector<double> snr, seg, fw;
+        for (const qualitymeasures& m : values) {
+            snr.push_back(m.snr);
+            seg.push_back(m.segsnr);
+            fw.push_back(m.fwsegsnr);
+        }
+        std::printf("| %s | %g | %s | %s | %s |\n", name.c_str(), kbps, cell(snr).c_str(), cell(seg).c_str(),
+                    cell(fw).c_str());
+    };
+    for (const row& r : rows) print(r.excerpt, r.kbps, r.values);
     for (double kbps : rates) {
-        std::vector<double> sum(columns.size(), 0.0);
-        int count = 0;
+        size_t width = columns.size();
         for (const row& r : rows)
-            if (r.kbps == kbps && r.values.size() == columns.size()) {
-                for (size_t i = 0; i < sum.size(); i++) sum[i] += r.values[i].*field;
-                count++;
+            if (r.kbps == kbps) width = std::min(width, r.values.size());
+        std::vector<qualitymeasures> mean(width);
+        int count = 0;
+        for (const row& r : rows) {
+            if (r.kbps != kbps) continue;
+            for (size_t i = 0; i < width; i++) {
+                mean[i].snr += r.values[i].snr;
+                mean[i].segsnr += r.values[i].segsnr;
+                mean[i].fwsegsnr += r.values[i].fwsegsnr;
             }
+            count++;
+        }
         if (count == 0) continue;
-        for (double& s : sum) s /= count;
-        std::printf("| **mean** | %g | %s |\n", kbps, cell(sum).c_str());
+        for (qualitymeasures& m : mean) {
+            m.snr /= count;
+            m.segsnr /= count;
+            m.fwsegsnr /= count;
+        }
+        print("**mean**", kbps, mean);
     }
 }
 
@@ -232,9 +249,7 @@ int main(int argc, char** argv) {
         }
         std::fprintf(stderr, "%s done\n", name.c_str());
     }
-    printtable("SNR", rows, columns, rates, &qualitymeasures::snr);
-    printtable("Segmental SNR", rows, columns, rates, &qualitymeasures::segsnr);
-    printtable("Frequency-weighted segmental SNR", rows, columns, rates, &qualitymeasures::fwsegsnr);
+    printtable(rows, columns, rates);
     for (const std::string& f : {stream, source, scaled, wav}) std::filesystem::remove(f);
     return 0;
 }
