@@ -6,8 +6,8 @@
 //   --tunes       comma-separated: snr, perceptual (the encoder's tunes) and
 //                 plain (the reference allocation of plain.h); default snr,plain
 //   --rates       kbit/s, comma-separated; default 32,48,64,96,128,192,256
-//   --scaled-from also cut a stream of the first tune at this rate down to every lower
-//                 rate and measure that against the direct encode
+//   --scaled-from also cut each encoder tune's stream at this rate down to every lower
+//                 rate and measure that too (extra columns)
 // Prints a Markdown table: a row per excerpt and rate, in each measure's cell the tunes'
 // values separated by " / ", and a row per rate of the means over the excerpts.
 #include <sndfile.h>
@@ -194,6 +194,43 @@ void printtable(const std::vector<row>& rows, const std::vector<std::string>& co
     }
 }
 
+// Every excerpt at every rate by every tune, and with scaledfrom the encoder's tunes'
+// streams at that rate cut down to every lower rate.
+bool measureall(const std::vector<std::pair<std::string, std::string>>& excerpts,
+                const std::vector<std::string>& tunes, const std::vector<double>& rates, double scaledfrom,
+                const std::filesystem::path& dir, std::vector<row>& rows) {
+    const std::string stream = (dir / "quality.ztb").string(), scaled = (dir / "quality_s.ztb").string();
+    const std::string wav = (dir / "quality.wav").string();
+    auto source = [&](const std::string& tune) { return (dir / (tune + "_source.ztb")).string(); };
+    for (const auto& [name, path] : excerpts) {
+        audio a;
+        if (!readaudio(path, a) || srindexof(a.rate) < 0 || a.samples.empty() || a.samples.size() > 2) {
+            std::fprintf(stderr, "%s: not a readable mono or stereo file at a codec rate\n", path.c_str());
+            return false;
+        }
+        for (const std::string& tune : tunes)
+            if (scaledfrom > 0.0 && tune != "plain" && !encodeto(a, tune, scaledfrom, source(tune)))
+                return false;
+        for (double kbps : rates) {
+            row r{name, kbps, {}};
+            for (const std::string& tune : tunes) {
+                qualitymeasures m;
+                if (!encodeto(a, tune, kbps, stream) || !measurestream(a, stream, wav, m)) return false;
+                r.values.push_back(m);
+            }
+            for (const std::string& tune : tunes) {
+                if (scaledfrom <= kbps || tune == "plain") continue;
+                qualitymeasures m;
+                if (!scaleto(source(tune), kbps, scaled) || !measurestream(a, scaled, wav, m)) return false;
+                r.values.push_back(m);
+            }
+            rows.push_back(r);
+        }
+        std::fprintf(stderr, "%s done\n", name.c_str());
+    }
+    return true;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -219,37 +256,20 @@ int main(int argc, char** argv) {
             return 2;
         }
     }
-    const std::filesystem::path dir = benchsupport::benchdir();
-    const std::string stream = (dir / "quality.ztb").string(), source = (dir / "quality_source.ztb").string();
-    const std::string scaled = (dir / "quality_s.ztb").string(), wav = (dir / "quality.wav").string();
-    std::vector<std::string> columns = tunes;
-    if (scaledfrom > 0.0) columns.push_back(tunes[0] + " scaled from " + std::to_string(int(scaledfrom)));
-    std::vector<row> rows;
-    for (const auto& [name, path] : excerpts) {
-        audio a;
-        if (!readaudio(path, a) || srindexof(a.rate) < 0 || a.samples.empty() || a.samples.size() > 2) {
-            std::fprintf(stderr, "%s: not a readable mono or stereo file at a codec rate\n", path.c_str());
-            return 1;
-        }
-        if (scaledfrom > 0.0 && !encodeto(a, tunes[0], scaledfrom, source)) return 1;
-        for (double kbps : rates) {
-            row r{name, kbps, {}};
-            for (const std::string& tune : tunes) {
-                qualitymeasures m;
-                if (!encodeto(a, tune, kbps, stream) || !measurestream(a, stream, wav, m)) return 1;
-                r.values.push_back(m);
-            }
-            if (scaledfrom > kbps) {
-                qualitymeasures m;
-                if (!scaleto(source, kbps, scaled) || !measurestream(a, scaled, wav, m)) return 1;
-                r.values.push_back(m);
-            }
-            rows.push_back(r);
-            std::fflush(stdout);
-        }
-        std::fprintf(stderr, "%s done\n", name.c_str());
+    // A folder of its own, so that runs side by side do not share files.
+    std::string pattern = (std::filesystem::temp_directory_path() / "tonvex-quality.XXXXXX").string();
+    if (mkdtemp(pattern.data()) == nullptr) {
+        std::fprintf(stderr, "cannot create a temporary folder\n");
+        return 1;
     }
+    std::vector<std::string> columns = tunes;
+    if (scaledfrom > 0.0)
+        for (const std::string& tune : tunes)
+            if (tune != "plain") columns.push_back(tune + " scaled from " + std::to_string(int(scaledfrom)));
+    std::vector<row> rows;
+    const bool measured = measureall(excerpts, tunes, rates, scaledfrom, pattern, rows);
+    std::filesystem::remove_all(pattern);
+    if (!measured) return 1;
     printtable(rows, columns, rates);
-    for (const std::string& f : {stream, source, scaled, wav}) std::filesystem::remove(f);
     return 0;
 }
