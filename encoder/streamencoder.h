@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "bitstream/frameheader.h"
+#include "codec/format/frameheader.h"
 #include "encoder/bitplanecoder.h"
 #include "encoder/bitwriter.h"
 #include "encoder/encodersettings.h"
@@ -41,7 +41,8 @@ class streamencoder {
     std::string open(const encodersettings& settings, int channels, int srindex);
     void sethooks(encoderhooks h) { hooks = std::move(h); }
 
-    // One frame of input: framelen samples per channel, input[ch], full scale 1.0.
+    // One frame of input: framelen samples per channel, input[ch], full scale 1.0 (NaN is
+    // taken as 0, values beyond full scale as full scale).
     // Appends the frame that this completes (if any) to out.
     void push(const double* const* input, std::vector<uint16_t>& out);
     // After the last input (nsamples per channel in all): codes silence until the
