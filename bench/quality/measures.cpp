@@ -4,7 +4,7 @@
 #include <cmath>
 #include <numbers>
 
-#include "synthesis/fft.h"
+#include "codec/synthesis/fft.h"
 
 namespace {
 
