@@ -152,7 +152,7 @@ void streamencoder::prepareweights() {
     if (!joint) {
         for (int ch = 0; ch < nch; ch++) {
             chans[ch].measurepeaks();
-            if (!masking) flatorhooked(chans[ch]);
+            if (!masking) chooseweights(chans[ch]);
             chans[ch].realise();
         }
         return;
@@ -174,8 +174,8 @@ void streamencoder::prepareweights() {
     a.measurepeaks();
     b.measurepeaks();
     if (!masking) {
-        flatorhooked(a);
-        flatorhooked(b);
+        chooseweights(a);
+        chooseweights(b);
     }
     a.forgroups([&](int32_t g, int32_t) {
         for (int32_t j = 0; j < a.nbandcoded; j++) {
@@ -186,7 +186,7 @@ void streamencoder::prepareweights() {
     realisejoint();
 }
 
-void streamencoder::flatorhooked(zatenc& c) const {
+void streamencoder::chooseweights(zatenc& c) const {
     c.forgroups([&](int32_t g, int32_t) {
         if (hooks.weights)
             hooks.weights(c.peak[g].data(), c.nbandcoded, c.weightstep, c.desired[g].data());

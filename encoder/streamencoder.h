@@ -57,7 +57,7 @@ class streamencoder {
     void codeframe(std::vector<uint16_t>& out);
     void choosemodes();
     void prepareweights();
-    void flatorhooked(zatenc& c) const;
+    void chooseweights(zatenc& c) const;
     void realisejoint();
     void fittoppass();
     bitplaneconfig planeconfig() const;
