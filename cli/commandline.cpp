@@ -102,6 +102,7 @@ int runcommandline(int argc, char** argv) {
     addoutputoptions(*encode, o,
                      "output bitstream, - for standard output (default: the input name with .ztb)");
     addbitrate(*encode, o);
+    encode->add_option("--tune", o.tune, "noise shaping: snr (white noise, the default) or perceptual");
     addsettings(*encode, o);
     addquiet(*encode, o);
 

@@ -19,6 +19,7 @@ struct commandoptions {
     std::optional<std::string> ber;
     std::optional<std::string> bitrate;
     std::optional<std::string> outputbitrate; // "encoded" or "scaled"
+    std::string tune = "snr";                 // encode: "snr" or "perceptual"
     std::optional<std::uint32_t> seed;
     std::vector<std::string> settings; // NAME=VALUE, applied in the order given
     errormodeloptions errormodel;      // decode only

@@ -69,6 +69,8 @@ int runencode(const commandoptions& options) {
             throw usageerror("--bitrate " + *options.bitrate + ": needs a rate above 0");
         settings.bitrate = doc.scaledbitrate;
     }
+    if (!tuneofname(options.tune, settings.tune))
+        throw usageerror("--tune " + options.tune + ": snr or perceptual");
 
     const std::string output =
         options.output.empty() ? options.input == "-"
