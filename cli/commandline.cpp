@@ -6,6 +6,7 @@
 #include <cstdio>
 
 #include "cli/commandoptions.h"
+#include "cli/comparecommand.h"
 #include "cli/encodecommand.h"
 #include "cli/errpatcommand.h"
 #include "cli/exitcodes.h"
@@ -107,6 +108,8 @@ int runcommandline(int argc, char** argv) {
 
     errpatoptions errpatvalues;
     CLI::App* errpat = adderrpatcommand(app, errpatvalues, o, seed);
+    compareoptions comparevalues;
+    CLI::App* compare = addcomparecommand(app, comparevalues);
 
     try {
         app.parse(argc, argv);
@@ -121,6 +124,7 @@ int runcommandline(int argc, char** argv) {
         if (*scale) return runoperation(operationkind::scale, o);
         if (*encode) return runencode(o);
         if (*errpat) return runerrpat(errpatvalues, o);
+        if (*compare) return runcompare(comparevalues);
         return runinfo(o);
     } catch (const usageerror& error) {
         std::fprintf(stderr, "tonvex: %s\n", error.what());
