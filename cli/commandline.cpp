@@ -12,6 +12,7 @@
 #include "cli/exitcodes.h"
 #include "cli/infocommand.h"
 #include "cli/operation.h"
+#include "cli/sweepcommand.h"
 
 namespace {
 
@@ -110,6 +111,9 @@ int runcommandline(int argc, char** argv) {
     CLI::App* errpat = adderrpatcommand(app, errpatvalues, o, seed);
     compareoptions comparevalues;
     CLI::App* compare = addcomparecommand(app, comparevalues);
+    sweepoptions sweepvalues;
+    sweepvalues.program = argc > 0 ? argv[0] : "tonvex";
+    CLI::App* sweep = addsweepcommand(app, sweepvalues);
 
     try {
         app.parse(argc, argv);
@@ -125,6 +129,7 @@ int runcommandline(int argc, char** argv) {
         if (*encode) return runencode(o);
         if (*errpat) return runerrpat(errpatvalues, o);
         if (*compare) return runcompare(comparevalues);
+        if (*sweep) return runsweep(sweepvalues);
         return runinfo(o);
     } catch (const usageerror& error) {
         std::fprintf(stderr, "tonvex: %s\n", error.what());

@@ -14,8 +14,6 @@
 
 namespace {
 
-// A decoded file is one frame late: the first frame's output is the overlap-add of nothing.
-constexpr int64_t codecdelay = 1024;
 constexpr int64_t searchrange = 8192;
 
 void printtext(const compareoptions& o, const audiosignal& ref, const comparison& c) {

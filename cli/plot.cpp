@@ -17,14 +17,13 @@ bool endswith(const std::string& s, const std::string& end) {
     return s.size() > end.size() && s.compare(s.size() - end.size(), end.size(), end) == 0;
 }
 
-// gnuplot's string syntax: single quotes, a quote doubled.
-std::string quoted(const std::string& s) {
+} // namespace
+
+std::string gnuplotquoted(const std::string& s) {
     std::string out = "'";
     for (const char c : s) out += c == '\'' ? std::string("''") : std::string(1, c);
     return out + "'";
 }
-
-} // namespace
 
 void checkplotname(const std::string& path, bool force) {
     if (!endswith(path, ".svg") && !endswith(path, ".png"))
@@ -37,8 +36,8 @@ void checkplotname(const std::string& path, bool force) {
 std::string plotterminal(const std::string& path) {
     const std::string terminal = endswith(path, ".svg") ? "svg size 900,560 dynamic font 'sans,12'"
                                                         : "pngcairo size 900,560 font 'sans,10'";
-    return "set terminal " + terminal + "\nset output " + quoted(path) + "\nset datafile separator tab\n" +
-           "data = " + quoted(path + ".dat") + "\n";
+    return "set terminal " + terminal + "\nset output " + gnuplotquoted(path) +
+           "\nset datafile separator tab\n" + "data = " + gnuplotquoted(path + ".dat") + "\n";
 }
 
 bool renderplot(const std::string& path, const std::string& data, const std::string& script, bool force) {

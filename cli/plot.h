@@ -7,6 +7,8 @@
 // Throws usageerror unless path ends in .svg or .png and it, its data and its script may
 // be written (they do not exist, or force).
 void checkplotname(const std::string& path, bool force);
+// s as a gnuplot string: single quotes, a quote doubled.
+std::string gnuplotquoted(const std::string& s);
 // The terminal line of the script for path ("set terminal svg ..."; "set output ...").
 std::string plotterminal(const std::string& path);
 // Writes the data and the script, then runs gnuplot on the script. Without gnuplot, says

@@ -1,0 +1,75 @@
+#include "cli/plotsweep.h"
+
+#include <cmath>
+#include <cstdio>
+#include <map>
+
+#include "cli/commandoptions.h"
+#include "cli/plot.h"
+
+namespace {
+
+// Condition columns of a summary line: input, kbps, model, ber, gamma, fer, pattern, conceal.
+enum { c_input, c_kbps, c_model, c_ber, c_gamma, c_fer, c_pattern, c_conceal };
+
+std::string curvetitle(const std::vector<std::string>& c, bool inputs) {
+    std::string title = (inputs ? c[c_input] + ", " : "") + c[c_kbps] + " kbit/s, " + c[c_model];
+    if (!c[c_gamma].empty() && std::strtod(c[c_gamma].c_str(), nullptr) != 0.0)
+        title += " gamma " + c[c_gamma];
+    return title + ", method " + c[c_conceal];
+}
+
+} // namespace
+
+void checkplotmeasure(const std::string& measure) {
+    const auto& columns = sweepcolumns();
+    for (size_t c = conditioncolumns; c < columns.size(); ++c)
+        if (columns[c] == measure) return;
+    throw usageerror("--plot-measure " + measure +
+                     ": not a measured column (e.g. segsnr_clean, fwsnr_orig, lost)");
+}
+
+bool plotsweep(const std::string& path, const std::string& measure, const std::vector<summaryline>& lines,
+               bool force) {
+    const size_t figure = sweepcolumn(measure) - conditioncolumns;
+    bool inputs = false, bits = false, frames = false;
+    for (const summaryline& l : lines) {
+        inputs = inputs || l.condition[c_input] != lines.front().condition[c_input];
+        bits = bits || !l.condition[c_ber].empty();
+        frames = frames || !l.condition[c_fer].empty();
+    }
+    // One curve per condition but the rate; points at rate 0 have no place on a log axis.
+    std::map<std::string, std::string> curves;
+    std::vector<std::string> order;
+    for (const summaryline& l : lines) {
+        const std::string& rate = l.condition[c_ber].empty() ? l.condition[c_fer] : l.condition[c_ber];
+        const double x = std::strtod(rate.c_str(), nullptr);
+        if (!(x > 0.0) || !std::isfinite(l.mean[figure])) continue;
+        const std::string title = curvetitle(l.condition, inputs);
+        if (!curves.count(title)) order.push_back(title);
+        char point[96];
+        std::snprintf(point, sizeof point, "%g\t%.6g\t%.6g\n", x, l.mean[figure],
+                      std::isnan(l.halfwidth[figure]) ? 0.0 : l.halfwidth[figure]);
+        curves[title] += point;
+    }
+    if (order.empty()) {
+        std::fprintf(stderr, "tonvex: nothing to plot: no error rate above 0 with a finite %s\n",
+                     measure.c_str());
+        return false;
+    }
+    std::string data, plot = "plot ";
+    for (size_t i = 0; i < order.size(); ++i) {
+        data += (i ? "\n\n" : "") + curves[order[i]];
+        plot += (i ? ", \\\n     " : "") + std::string("data index ") + std::to_string(i) +
+                " using 1:2:3 with yerrorlines lw 1.5 pt 7 ps 0.6 title " + gnuplotquoted(order[i]);
+    }
+    const std::string xlabel = bits && frames ? "bit or frame error rate"
+                               : frames       ? "frame erasure rate"
+                                              : "bit error rate";
+    const std::string script = plotterminal(path) +
+                               "set logscale x\nset format x '10^{%L}'\nset grid\nset key below\n" +
+                               "set xlabel " + gnuplotquoted(xlabel) + "\nset ylabel " +
+                               gnuplotquoted(measure + " (mean, 95% confidence interval over seeds)") + "\n" +
+                               "set offsets graph 0.05, graph 0.05, 0, 0\n" + plot + "\n";
+    return renderplot(path, data, script, force);
+}
