@@ -19,6 +19,21 @@ std::string curvetitle(const std::vector<std::string>& c, bool inputs) {
     return title + ", method " + c[c_conceal];
 }
 
+// The axis label of a measure column: the measure, then what it is measured against.
+std::string measurelabel(const std::string& measure) {
+    const std::pair<const char*, const char*> names[] = {{"snr_", "SNR (dB)"},
+                                                         {"segsnr_", "segmental SNR (dB)"},
+                                                         {"fwsnr_", "frequency-weighted segmental SNR (dB)"},
+                                                         {"lsd_", "log-spectral distance (dB)"},
+                                                         {"peak_", "peak difference"},
+                                                         {"identical_", "share of identical samples"}};
+    for (const auto& [prefix, name] : names)
+        if (measure.rfind(prefix, 0) == 0)
+            return std::string(name) +
+                   (measure.ends_with("_clean") ? " against the clean decode" : " against the original");
+    return measure;
+}
+
 } // namespace
 
 void checkplotmeasure(const std::string& measure) {
@@ -61,7 +76,8 @@ bool plotsweep(const std::string& path, const std::string& measure, const std::v
     for (size_t i = 0; i < order.size(); ++i) {
         data += (i ? "\n\n" : "") + curves[order[i]];
         plot += (i ? ", \\\n     " : "") + std::string("data index ") + std::to_string(i) +
-                " using 1:2:3 with yerrorlines lw 1.5 pt 7 ps 0.6 title " + gnuplotquoted(order[i]);
+                " using 1:2:3 with yerrorlines lw 1.5 pt 7 ps 0.6 title " + gnuplotquoted(order[i]) +
+                " noenhanced";
     }
     const std::string xlabel = bits && frames ? "bit or frame error rate"
                                : frames       ? "frame erasure rate"
@@ -69,7 +85,7 @@ bool plotsweep(const std::string& path, const std::string& measure, const std::v
     const std::string script = plotterminal(path) +
                                "set logscale x\nset format x '10^{%L}'\nset grid\nset key below\n" +
                                "set xlabel " + gnuplotquoted(xlabel) + "\nset ylabel " +
-                               gnuplotquoted(measure + " (mean, 95% confidence interval over seeds)") + "\n" +
+                               gnuplotquoted(measurelabel(measure) + ", mean and 95% CI") + " noenhanced\n" +
                                "set offsets graph 0.05, graph 0.05, 0, 0\n" + plot + "\n";
     return renderplot(path, data, script, force);
 }
