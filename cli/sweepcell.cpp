@@ -180,18 +180,22 @@ std::vector<std::string> conditionvalues(const sweepgrid& grid, const sweepcell&
 
 bool runcell(const sweepgrid& grid, const sweepcell& cell, const preparedstream& stream,
              const std::string& workdir, sweeprow& row, std::string& error) {
-    // The clean decode runs from the same seed, so that a stream whose truncated passes are
-    // filled with noise gets the same noise when no error strikes.
-    commandoptions clean;
-    clean.settings = grid.settings;
-    clean.settings.push_back("dither=0");
-    clean.settings.push_back("concealmethod=" + cell.conceal);
-    commandoptions o = clean;
+    commandoptions o;
+    o.settings = grid.settings;
+    o.settings.push_back("dither=0");
+    o.settings.push_back("concealmethod=" + cell.conceal);
     if (!cell.ber.empty()) o.ber = cell.ber;
     o.errormodel.model = cell.model;
     if (!cell.gamma.empty()) o.errormodel.gamma = cell.gamma;
     if (!cell.fer.empty()) o.errormodel.fer = cell.fer;
     if (!cell.pattern.empty()) o.errormodel.pattern = cell.pattern;
+    // The clean decode runs from the same seed with the same model at rate 0: the model
+    // draws from the random source as it does with errors, so that noise filling and
+    // concealment draw the same values until the first error strikes.
+    commandoptions clean = o;
+    if (clean.ber) clean.ber = "0";
+    if (clean.errormodel.fer) clean.errormodel.fer = "0";
+    if (clean.errormodel.pattern) clean.errormodel = {};
     const std::string name = workdir + "/cell" + std::to_string(cell.index);
     CTonvexDoc cleandoc, doc;
     random_seed(cell.seed);
