@@ -19,7 +19,7 @@
 #include "cli/messagerecorder.h"
 #include "cli/streaminfo.h"
 #include "cli/terminalwindow.h"
-#include "drivers/random.h"
+#include "base/random.h"
 #include "measure/audiofile.h"
 #include "measure/quality.h"
 
