@@ -1,5 +1,7 @@
 #include "cli/plotsweep.h"
 
+#include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdio>
 #include <map>
@@ -54,14 +56,29 @@ bool plotsweep(const std::string& path, const std::string& measure, const std::v
         frames = frames || !l.condition[c_fer].empty();
     }
     // One curve per condition but the rate; points at rate 0 have no place on a log axis.
-    std::map<std::string, std::string> curves;
+    // Colour by bitrate (and input), dashes by method, point shape by model and gamma.
+    std::map<std::string, std::string> curves, styles;
+    std::map<std::string, size_t> colours, dashes, shapes;
     std::vector<std::string> order;
+    double lowest = 0.0, highest = 0.0;
+    auto indexof = [](std::map<std::string, size_t>& seen, const std::string& key) {
+        return seen.emplace(key, seen.size()).first->second;
+    };
     for (const summaryline& l : lines) {
         const std::string& rate = l.condition[c_ber].empty() ? l.condition[c_fer] : l.condition[c_ber];
         const double x = std::strtod(rate.c_str(), nullptr);
         if (!(x > 0.0) || !std::isfinite(l.mean[figure])) continue;
+        lowest = lowest > 0.0 ? std::min(lowest, x) : x;
+        highest = std::max(highest, x);
         const std::string title = curvetitle(l.condition, inputs);
-        if (!curves.count(title)) order.push_back(title);
+        if (!curves.count(title)) {
+            order.push_back(title);
+            const auto& c = l.condition;
+            styles[title] = " lc " + std::to_string(1 + indexof(colours, c[c_input] + " " + c[c_kbps])) +
+                            " dt " + std::to_string(1 + indexof(dashes, c[c_conceal])) + " pt " +
+                            std::to_string(std::array{7, 5, 9, 11, 13, 1, 2,
+                                                      3}[indexof(shapes, c[c_model] + " " + c[c_gamma]) % 8]);
+        }
         char point[96];
         std::snprintf(point, sizeof point, "%g\t%.6g\t%.6g\n", x, l.mean[figure],
                       std::isnan(l.halfwidth[figure]) ? 0.0 : l.halfwidth[figure]);
@@ -76,16 +93,17 @@ bool plotsweep(const std::string& path, const std::string& measure, const std::v
     for (size_t i = 0; i < order.size(); ++i) {
         data += (i ? "\n\n" : "") + curves[order[i]];
         plot += (i ? ", \\\n     " : "") + std::string("data index ") + std::to_string(i) +
-                " using 1:2:3 with yerrorlines lw 1.5 pt 7 ps 0.6 title " + gnuplotquoted(order[i]) +
-                " noenhanced";
+                " using 1:2:3 with yerrorlines lw 1.5 ps 0.7" + styles[order[i]] + " title " +
+                gnuplotquoted(order[i]) + " noenhanced";
     }
+    char range[64];
+    std::snprintf(range, sizeof range, "set xrange [%g:%g]\n", lowest / 1.6, highest * 1.6);
     const std::string xlabel = bits && frames ? "bit or frame error rate"
                                : frames       ? "frame erasure rate"
                                               : "bit error rate";
-    const std::string script = plotterminal(path) +
-                               "set logscale x\nset format x '10^{%L}'\nset grid\nset key below\n" +
-                               "set xlabel " + gnuplotquoted(xlabel) + "\nset ylabel " +
-                               gnuplotquoted(measurelabel(measure) + ", mean and 95% CI") + " noenhanced\n" +
-                               "set offsets graph 0.05, graph 0.05, 0, 0\n" + plot + "\n";
+    const std::string script =
+        plotterminal(path) + "set logscale x\nset format x '10^{%L}'\nset grid\nset key below\n" +
+        "set xlabel " + gnuplotquoted(xlabel) + "\nset ylabel " +
+        gnuplotquoted(measurelabel(measure) + ", mean and 95% CI") + " noenhanced\n" + range + plot + "\n";
     return renderplot(path, data, script, force);
 }
