@@ -12,6 +12,7 @@
 #include <stdexcept>
 
 #include "app/CTonvexDoc.h"
+#include "base/random.h"
 #include "cli/commandoptions.h"
 #include "cli/documentsettings.h"
 #include "cli/errormodeloptions.h"
@@ -19,7 +20,6 @@
 #include "cli/messagerecorder.h"
 #include "cli/streaminfo.h"
 #include "cli/terminalwindow.h"
-#include "base/random.h"
 #include "measure/audiofile.h"
 #include "measure/quality.h"
 
@@ -95,12 +95,10 @@ void putmeasures(sweeprow& row, const std::string& suffix, const qualitymeasures
                                                  : std::isinf(v) ? (v > 0 ? "inf" : "-inf")
                                                                  : number("%.4f", v);
     };
-    put("snr", m.snr);
-    put("segsnr", m.segsnr);
-    put("fwsnr", m.fwsnrseg);
-    put("lsd", m.lsd);
-    put("peak", m.peak);
-    put("identical", m.identical);
+    const std::pair<const char*, double> measures[] = {{"snr", m.snr},        {"segsnr", m.segsnr},
+                                                       {"fwsnr", m.fwsnrseg}, {"lsd", m.lsd},
+                                                       {"peak", m.peak},      {"identical", m.identical}};
+    for (const auto& [name, value] : measures) put(name, value);
 }
 
 } // namespace
@@ -180,15 +178,7 @@ std::vector<std::string> conditionvalues(const sweepgrid& grid, const sweepcell&
 
 bool runcell(const sweepgrid& grid, const sweepcell& cell, const preparedstream& stream,
              const std::string& workdir, sweeprow& row, std::string& error) {
-    commandoptions o;
-    o.settings = grid.settings;
-    o.settings.push_back("dither=0");
-    o.settings.push_back("concealmethod=" + cell.conceal);
-    if (!cell.ber.empty()) o.ber = cell.ber;
-    o.errormodel.model = cell.model;
-    if (!cell.gamma.empty()) o.errormodel.gamma = cell.gamma;
-    if (!cell.fer.empty()) o.errormodel.fer = cell.fer;
-    if (!cell.pattern.empty()) o.errormodel.pattern = cell.pattern;
+    const commandoptions o = celloptions(grid, cell);
     // The clean decode runs from the same seed with the same model at rate 0: the model
     // draws from the random source as it does with errors, so that noise filling and
     // concealment draw the same values until the first error strikes.

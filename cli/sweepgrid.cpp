@@ -3,9 +3,12 @@
 #include <nlohmann/json.hpp>
 
 #include <algorithm>
+#include <array>
 #include <charconv>
 #include <fstream>
+#include <map>
 #include <set>
+#include <tuple>
 
 #include "app/CTonvexDoc.h"
 #include "cli/commandoptions.h"
@@ -36,19 +39,25 @@ template <typename T> void refuseduplicates(const std::string& option, const std
 // The decode's own checks of one combination of error settings.
 void checkdecode(const sweepgrid& g, const sweepcell& c) {
     CTonvexDoc doc;
+    const commandoptions o = celloptions(g, c);
+    applysettings(doc, o);
+    applyerrormodel(doc, o.errormodel);
+}
+
+} // namespace
+
+commandoptions celloptions(const sweepgrid& g, const sweepcell& c) {
     commandoptions o;
     o.settings = g.settings;
+    o.settings.push_back("dither=0");
     o.settings.push_back("concealmethod=" + c.conceal);
     if (!c.ber.empty()) o.ber = c.ber;
     o.errormodel.model = c.model;
     if (!c.gamma.empty()) o.errormodel.gamma = c.gamma;
     if (!c.fer.empty()) o.errormodel.fer = c.fer;
     if (!c.pattern.empty()) o.errormodel.pattern = c.pattern;
-    applysettings(doc, o);
-    applyerrormodel(doc, o.errormodel);
+    return o;
 }
-
-} // namespace
 
 std::vector<std::string> splitlist(const std::string& option, const std::string& text) {
     std::vector<std::string> items;
@@ -97,34 +106,23 @@ void readgridfile(const std::string& path, sweepgrid& grid, const std::vector<st
             values.push_back(text(v, key));
         if (std::find(givenbyoptions.begin(), givenbyoptions.end(), key) != givenbyoptions.end())
             throw usageerror("--grid " + path + ": " + key + " is given as an option too");
-        if (key == "inputs")
-            grid.inputs = values;
-        else if (key == "bitrate")
-            grid.bitrates = values;
-        else if (key == "error_model")
-            grid.models = values;
-        else if (key == "ber")
-            grid.bers = values;
-        else if (key == "gamma")
-            grid.gammas = values;
-        else if (key == "fer")
-            grid.fers = values;
-        else if (key == "pattern")
-            grid.patterns = values;
-        else if (key == "conceal")
-            grid.conceal = values;
-        else if (key == "set")
-            grid.settings = values;
-        else if (key == "seeds") {
+        const std::map<std::string, std::vector<std::string>*> lists = {
+            {"inputs", &grid.inputs},    {"bitrate", &grid.bitrates}, {"error_model", &grid.models},
+            {"ber", &grid.bers},         {"gamma", &grid.gammas},     {"fer", &grid.fers},
+            {"pattern", &grid.patterns}, {"conceal", &grid.conceal},  {"set", &grid.settings}};
+        if (lists.count(key)) {
+            *lists.at(key) = values;
+        } else if (key == "seeds") {
             grid.seeds.clear();
             for (const std::string& v : values) {
                 const auto some = parseseeds(v);
                 grid.seeds.insert(grid.seeds.end(), some.begin(), some.end());
             }
-        } else
+        } else {
             throw usageerror(
                 "--grid " + path + ": unknown key " + key +
                 " (valid: inputs, bitrate, error_model, ber, gamma, fer, pattern, conceal, seeds, set)");
+        }
     }
 }
 
@@ -159,14 +157,11 @@ void completegrid(sweepgrid& g) {
         const double kbps = std::strtod(b.c_str(), &end);
         if (*end != '\0' || !(kbps > 0.0)) throw usageerror("--bitrate " + b + ": needs a rate above 0");
     }
-    refuseduplicates("inputs", g.inputs);
-    refuseduplicates("--bitrate", g.bitrates);
-    refuseduplicates("--error-model", g.models);
-    refuseduplicates("--ber", g.bers);
-    refuseduplicates("--gamma", g.gammas);
-    refuseduplicates("--fer", g.fers);
-    refuseduplicates("--pattern", g.patterns);
-    refuseduplicates("--conceal", g.conceal);
+    const std::pair<const char*, const std::vector<std::string>*> lists[] = {
+        {"inputs", &g.inputs},      {"--bitrate", &g.bitrates}, {"--error-model", &g.models},
+        {"--ber", &g.bers},         {"--gamma", &g.gammas},     {"--fer", &g.fers},
+        {"--pattern", &g.patterns}, {"--conceal", &g.conceal}};
+    for (const auto& [option, values] : lists) refuseduplicates(option, *values);
     refuseduplicates("--seeds", g.seeds);
     sweepgrid one = g;
     one.inputs = {g.inputs[0]};
@@ -177,33 +172,35 @@ void completegrid(sweepgrid& g) {
 
 std::vector<sweepcell> cellsof(const sweepgrid& g) {
     std::vector<sweepcell> cells;
-    const std::vector<std::string> asis = {""};
-    const std::vector<std::string>& bitrates = g.bitrates.empty() ? asis : g.bitrates;
-    const std::vector<std::string> none = {""};
+    const std::vector<std::string> asis = {""}, none = {""};
     sweepcell c;
     for (size_t input = 0; input < g.inputs.size(); ++input) {
         c.input = input;
-        for (const std::string& bitrate : bitrates) {
+        for (const std::string& bitrate : g.bitrates.empty() ? asis : g.bitrates) {
             c.bitrate = bitrate;
             for (const std::string& model : g.models) {
                 c.model = model;
+                // The parameters the model uses: ber, gamma, fer, pattern.
+                std::vector<std::array<std::string, 4>> settings;
                 const bool bits = model == "independent" || model == "gilbert";
                 const bool bursty = model == "gilbert" || model == "erasure";
                 for (const std::string& ber : bits ? g.bers : none)
                     for (const std::string& gamma : bursty ? g.gammas : none)
                         for (const std::string& fer : model == "erasure" ? g.fers : none)
                             for (const std::string& pattern : model == "pattern" ? g.patterns : none)
-                                for (const std::string& conceal : g.conceal)
-                                    for (const uint32_t seed : g.seeds) {
-                                        c.ber = ber;
-                                        c.gamma = gamma;
-                                        c.fer = fer;
-                                        c.pattern = pattern;
-                                        c.conceal = conceal;
-                                        c.seed = seed;
-                                        c.index = static_cast<int64_t>(cells.size());
-                                        cells.push_back(c);
-                                    }
+                                settings.push_back({ber, gamma, fer, pattern});
+                for (const auto& setting : settings) {
+                    std::tie(c.ber, c.gamma, c.fer, c.pattern) =
+                        std::tie(setting[0], setting[1], setting[2], setting[3]);
+                    for (const std::string& conceal : g.conceal) {
+                        c.conceal = conceal;
+                        for (const uint32_t seed : g.seeds) {
+                            c.seed = seed;
+                            c.index = static_cast<int64_t>(cells.size());
+                            cells.push_back(c);
+                        }
+                    }
+                }
             }
         }
     }

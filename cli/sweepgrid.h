@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "cli/commandoptions.h"
+
 struct sweepgrid {
     std::vector<std::string> inputs;   // .ztb streams, or audio files to encode
     std::vector<std::string> bitrates; // kbit/s; empty: each stream as it is
@@ -25,6 +27,10 @@ struct sweepcell {
     std::string bitrate, model, ber, gamma, fer, pattern, conceal;
     uint32_t seed = 0;
 };
+
+// The options of a decode of the cell, as tonvex decode would take them: the grid's
+// settings, no dither, the cell's concealment method and error model.
+commandoptions celloptions(const sweepgrid& grid, const sweepcell& cell);
 
 // The cells in index order: input, bitrate, model and its parameters, concealment, seed
 // (the seed varies fastest). independent varies ber; gilbert ber and gamma; erasure fer
