@@ -81,6 +81,10 @@ struct tally {
         const double nan = std::numeric_limits<double>::quiet_NaN();
         const double voiced = static_cast<double>(frames - silent);
         qualitymeasures m;
+        if (samples == 0) {
+            m.snr = m.segsnr = m.fwsnrseg = m.lsd = m.identical = nan;
+            return m;
+        }
         m.snr = noise == 0.0 ? std::numeric_limits<double>::infinity()
                              : (signal == 0.0 ? -std::numeric_limits<double>::infinity()
                                               : 10.0 * std::log10(signal / noise));
@@ -107,6 +111,10 @@ comparison comparesignals(const audiosignal& reference, const audiosignal& test,
     const auto bands = bandbins(reference.rate);
     tally all;
     for (size_t c = 0; c < reference.channels.size(); ++c) {
+        if (out.samples == 0) {
+            out.channels.push_back(tally{}.result());
+            continue;
+        }
         const double* r = reference.channels[c].data() + out.first;
         const double* t = test.channels[c].data() + out.first + delay;
         tally ch;

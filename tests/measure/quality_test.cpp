@@ -89,6 +89,16 @@ TEST(measurequality, silentframesareskipped) {
     EXPECT_NEAR(m.overall.segsnr, 6.0206, 1e-4);
 }
 
+// A delay past either end leaves nothing to compare, and no measure.
+TEST(measurequality, nooverlapmeasuresnothing) {
+    const audiosignal ref = noise(2 * measureframe, 5);
+    for (const int64_t delay : {int64_t{5000}, int64_t{-5000}}) {
+        const comparison m = comparesignals(ref, ref, delay, true);
+        EXPECT_EQ(m.samples, 0);
+        EXPECT_TRUE(std::isnan(m.overall.snr) && std::isnan(m.overall.identical));
+    }
+}
+
 class measuredelay : public ::testing::TestWithParam<int64_t> {};
 
 TEST_P(measuredelay, isfoundandremoved) {
