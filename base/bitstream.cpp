@@ -1,7 +1,7 @@
-#include "bitstream/bitstream.h"
+#include "base/bitstream.h"
 
-#include "bitstream/message.h"
-#include "drivers/random.h"
+#include "base/message.h"
+#include "base/random.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "bitstream/message.h"
+#include "base/message.h"
 
 #include <cstdio>
 #include <utility>

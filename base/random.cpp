@@ -1,4 +1,4 @@
-#include "drivers/random.h"
+#include "base/random.h"
 
 void random_skip(std::uint64_t n) {
     randomgenerator::state = randomgenerator::jumpof(n).apply(randomgenerator::state);

@@ -7,20 +7,19 @@
 // that channel's samples (2 per sample); under joint coding the joint decoder's draws
 // first, then channel by channel the channel decoder's draws and that channel's dither.
 #include <algorithm>
-#include <cmath>
 #include <cstdio>
 #include <vector>
 
 #include "app/CTonvexDoc.h"
 #include "app/framewindow.h"
-#include "bitstream/message.h"
-#include "decoder/zatdec.h"
-#include "drivers/handover.h"
-#include "drivers/pcm.h"
-#include "drivers/readframe.h"
-#include "drivers/runreport.h"
-#include "drivers/wordio.h"
-#include "joint/jzat.h"
+#include "base/message.h"
+#include "codec/decoder/zatdec.h"
+#include "codec/joint/jzat.h"
+#include "engine/handover.h"
+#include "engine/io/pcm.h"
+#include "engine/io/wordio.h"
+#include "engine/readframe.h"
+#include "engine/runreport.h"
 
 namespace {
 
@@ -65,7 +64,7 @@ bool decoderset::build() {
     srindex = first.srindex;
     doc.srindex = srindex;
     doc.fs_khz = samplerate_khz(srindex);
-    rate = static_cast<int32_t>(std::floor(doc.fs_khz * 1000.0 + 0.5));
+    rate = ratehz(doc.fs_khz);
     doc.shortlen = first.shortlen;
     doc.nblock = first.nblock;
     doc.midpoint = doc.framelen / 2 + doc.shortlen / 2;
@@ -234,8 +233,7 @@ void CTonvexDoc::decodeZAT() {
         // Nothing to decode: a valid WAV file without samples.
         showmessage("no frame header found in bitstream file");
         if (std::fseek(output.get(), 0, SEEK_SET) != 0 ||
-            writewavheader(output.get(), 1, 0, static_cast<int32_t>(std::floor(fs_khz * 1000.0 + 0.5)), 16) !=
-                0)
+            writewavheader(output.get(), 1, 0, ratehz(fs_khz), 16) != 0)
             showmessage("output file header write");
         return;
     }
@@ -281,8 +279,7 @@ void CTonvexDoc::decodeZAT() {
         frames += 1;
         stats.frameshandled = frames;
         stats.frameswritten = frames;
-        const auto percent = static_cast<int32_t>(static_cast<double>(filelength - reader.bytesleft) * 100.0 /
-                                                  static_cast<double>(filelength));
+        const auto percent = progresspercent(filelength - reader.bytesleft, filelength);
         if (percent > progress) {
             window->windowinitL(percent);
             progress = percent;

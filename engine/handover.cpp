@@ -1,8 +1,8 @@
-#include "drivers/handover.h"
+#include "engine/handover.h"
 
 #include "app/CTonvexDoc.h"
-#include "decoder/zatdec.h"
-#include "joint/jzat.h"
+#include "codec/decoder/zatdec.h"
+#include "codec/joint/jzat.h"
 
 namespace {
 

@@ -1,10 +1,10 @@
-#include "drivers/readframe.h"
+#include "engine/readframe.h"
 
 #include <algorithm>
 
 #include "app/CTonvexDoc.h"
-#include "bitstream/message.h"
-#include "drivers/wordio.h"
+#include "base/message.h"
+#include "engine/io/wordio.h"
 
 namespace {
 constexpr const char* headerreaderror = "bitstream file header read error";

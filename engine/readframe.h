@@ -8,7 +8,7 @@
 #include <cstdint>
 #include <cstdio>
 
-#include "bitstream/frameheader.h"
+#include "codec/format/frameheader.h"
 
 class CTonvexDoc;
 

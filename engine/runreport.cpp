@@ -1,9 +1,22 @@
-#include "drivers/runreport.h"
+#include "engine/runreport.h"
 
+#include <algorithm>
+#include <cmath>
 #include <cstdio>
 
 #include "app/CTonvexDoc.h"
 #include "app/framewindow.h"
+
+int32_t ratehz(double fs_khz) {
+    const double hz = std::floor(fs_khz * 1000.0 + 0.5);
+    if (!(hz >= 0.0 && hz <= 2147483647.0)) return 0;
+    return static_cast<int32_t>(hz);
+}
+
+int32_t progresspercent(int64_t handled, int64_t total) {
+    if (total <= 0) return 0;
+    return static_cast<int32_t>(std::clamp<int64_t>(handled, 0, total) * 100 / total);
+}
 
 double realtimeratio(int32_t rate, double elapsed, int64_t samples) {
     if (samples <= 0) return 0.0;

@@ -21,6 +21,11 @@ class runclock {
     std::chrono::steady_clock::time_point start;
 };
 
+// The sample rate in Hz of a rate in kHz, rounded; a rate no table gives (NaN, negative,
+// beyond 32 bits) is 0 rather than an undefined conversion.
+int32_t ratehz(double fs_khz);
+// Whole percent of a file handled, 0..100 (0 for an empty file).
+int32_t progresspercent(int64_t handled, int64_t total);
 // Processing time over playing time: rate x elapsed / samples; 0.0 for no samples.
 double realtimeratio(int32_t rate, double elapsed, int64_t samples);
 // "<prefix> in %.2lf times real time" when elapsed exceeds 0.005 s, else the prefix alone.

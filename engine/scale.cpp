@@ -4,16 +4,15 @@
 // of each channel's slice), re-packing its header with the new length, a fresh index and
 // a fresh CRC. Lost frames are dropped; the output indices stay consecutive.
 #include <algorithm>
-#include <cmath>
 #include <cstdio>
 #include <cstring>
 
 #include "app/CTonvexDoc.h"
 #include "app/framewindow.h"
-#include "bitstream/message.h"
-#include "drivers/readframe.h"
-#include "drivers/runreport.h"
-#include "drivers/wordio.h"
+#include "base/message.h"
+#include "engine/io/wordio.h"
+#include "engine/readframe.h"
+#include "engine/runreport.h"
 
 namespace {
 
@@ -89,7 +88,7 @@ void CTonvexDoc::scaleZAT() {
     const int16_t nch = reader.header.channels;
     srindex = reader.header.srindex;
     fs_khz = samplerate_khz(srindex);
-    const auto rate = static_cast<int32_t>(std::floor(fs_khz * 1000.0 + 0.5));
+    const auto rate = ratehz(fs_khz);
     nblock = reader.header.nblock;
     const bool separate = jointcoding == 0;
     reader.channels = nch;
@@ -157,8 +156,7 @@ void CTonvexDoc::scaleZAT() {
         frames += 1;
         stats.frameshandled = frames;
         stats.frameswritten = written;
-        const auto percent = static_cast<int32_t>(static_cast<double>(filelength - reader.bytesleft) * 100.0 /
-                                                  static_cast<double>(filelength));
+        const auto percent = progresspercent(filelength - reader.bytesleft, filelength);
         if (percent > lastpercent) {
             window->windowinitL(percent);
             lastpercent = percent;

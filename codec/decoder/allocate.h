@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "bitstream/message.h"
+#include "base/message.h"
 
 // Sizes v to count zero elements. When that is impossible (no memory, or a count that no
 // array can have) it shows "<caller>: <name> not allocated" and returns false.

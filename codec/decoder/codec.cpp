@@ -1,11 +1,11 @@
-#include "decoder/codec.h"
+#include "codec/decoder/codec.h"
 
 #include <algorithm>
 
-#include "bitstream/bands.h"
-#include "bitstream/frameheader.h"
-#include "decoder/allocate.h"
-#include "synthesis/windows.h"
+#include "codec/decoder/allocate.h"
+#include "codec/format/bands.h"
+#include "codec/format/frameheader.h"
+#include "codec/synthesis/windows.h"
 
 namespace {
 constexpr const char* caller = "arrayalloc_codec()";

@@ -8,8 +8,8 @@
 #include <cstdint>
 #include <vector>
 
-#include "bitstream/bitstream.h"
-#include "bitstream/message.h"
+#include "base/bitstream.h"
+#include "base/message.h"
 
 enum blockmodes : int16_t {
     ALL_SHORT = 0,

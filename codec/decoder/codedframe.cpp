@@ -1,4 +1,4 @@
-#include "decoder/codedframe.h"
+#include "codec/decoder/codedframe.h"
 
 namespace {
 

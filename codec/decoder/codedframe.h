@@ -5,8 +5,8 @@
 #include <algorithm>
 #include <cstdint>
 
-#include "decoder/significance.h"
-#include "decoder/zatdec.h"
+#include "codec/decoder/significance.h"
+#include "codec/decoder/zatdec.h"
 
 // Coded frames of short blocks (block modes 0 and 3) and of one long block (1 and 2).
 inline bool isshortframe(int blockmode) {

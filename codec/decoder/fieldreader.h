@@ -5,7 +5,7 @@
 // bit for bit; its value wraps modulo 2^32.
 #include <cstdint>
 
-#include "bitstream/bitstream.h"
+#include "base/bitstream.h"
 
 // Level of a field that never enters the CRC stream (refinement bits, CRC words, side
 // information).

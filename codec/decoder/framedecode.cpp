@@ -2,9 +2,9 @@
 // spectrum and gains, then the synthesis (which conceals a frame of block mode 4).
 #include <algorithm>
 
-#include "decoder/codedframe.h"
-#include "decoder/payload.h"
-#include "decoder/zatdec.h"
+#include "codec/decoder/codedframe.h"
+#include "codec/decoder/payload.h"
+#include "codec/decoder/zatdec.h"
 
 void zatdec::reset_framespectrum() {
     for (size_t b = 0; b < mdctbuf.size(); b++) {

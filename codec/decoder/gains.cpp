@@ -4,19 +4,17 @@
 #include <algorithm>
 #include <cmath>
 
-#include "decoder/codedframe.h"
-#include "decoder/weightcode.h"
-#include "decoder/zatdec.h"
+#include "codec/decoder/codedframe.h"
+#include "codec/decoder/weightcode.h"
+#include "codec/decoder/zatdec.h"
 
 namespace {
 
-// Levels of real streams stay within a few hundred dB. A damaged weight can claim far
-// more; beyond this bound the output is clipped anyway, and the bound keeps the gain
-// (and every sum the synthesis forms from it) finite.
-constexpr double maxlevel = 1000.0;
-
+// No bound on the level: a damaged weight may drive the power to +inf (and inf times a
+// zero coefficient to NaN); those values follow the IEEE rules through the synthesis, and
+// only the PCM conversion has to meet them.
 double bandgain(double level) {
-    return 262144.0 * std::pow(10.0, std::clamp(level, -maxlevel, maxlevel) / 20.0);
+    return 262144.0 * std::pow(10.0, level / 20.0);
 }
 
 } // namespace

@@ -1,4 +1,4 @@
-#include "decoder/payload.h"
+#include "codec/decoder/payload.h"
 
 #include <algorithm>
 #include <cmath>

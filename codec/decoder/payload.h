@@ -3,7 +3,7 @@
 // the reader set-up, the bit budget and the side-information CRC.
 #include <cstdint>
 
-#include "bitstream/bitstream.h"
+#include "base/bitstream.h"
 
 // A frame has at most 511 words, so no payload is longer; a larger payloadwords is damage
 // and is cut to this before it can steer the reader.

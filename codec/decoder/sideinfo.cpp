@@ -1,8 +1,8 @@
-#include "decoder/sideinfo.h"
+#include "codec/decoder/sideinfo.h"
 
 #include <algorithm>
 
-#include "decoder/fieldreader.h"
+#include "codec/decoder/fieldreader.h"
 
 void readsideinfo(bitstream& reader, zatdec& target, int16_t& topbitplane, const sideinfolayout& layout) {
     int32_t budget = reader.bitsleft;

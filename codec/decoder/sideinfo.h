@@ -4,9 +4,9 @@
 // The single-channel decoder reads it into itself, the joint decoder into channel 0.
 #include <cstdint>
 
-#include "decoder/codedframe.h"
-#include "decoder/weightcode.h"
-#include "decoder/zatdec.h"
+#include "codec/decoder/codedframe.h"
+#include "codec/decoder/weightcode.h"
+#include "codec/decoder/zatdec.h"
 
 struct sideinfolayout {
     int16_t blockmode = 0;

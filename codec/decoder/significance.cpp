@@ -1,12 +1,12 @@
-#include "decoder/significance.h"
+#include "codec/decoder/significance.h"
 
 #include <algorithm>
 #include <bit>
 #include <climits>
 #include <cmath>
 
-#include "bitstream/message.h"
-#include "decoder/fieldreader.h"
+#include "base/message.h"
+#include "codec/decoder/fieldreader.h"
 
 void scanlayout::setgroups(const std::vector<int16_t>& flags) {
     int32_t start = 0;
@@ -153,6 +153,8 @@ int32_t runsteps(int32_t k) {
     return static_cast<int16_t>(1 << k);
 }
 
+// A reconstruction offset, floor(x + 0.5); from hostile settings a NaN has no integer
+// and is 0, and a value beyond 32 bits stops at the limit.
 int32_t roundoffset(double x) {
     const double r = std::floor(x + 0.5);
     if (std::isnan(r)) return 0;

@@ -16,9 +16,9 @@
 #include <cstdint>
 #include <vector>
 
-#include "bitstream/bitstream.h"
-#include "decoder/weightcode.h"
-#include "decoder/zatdec.h"
+#include "base/bitstream.h"
+#include "codec/decoder/weightcode.h"
+#include "codec/decoder/zatdec.h"
 
 // The two stream syntaxes differ in small observable ways; each is a deliberate choice.
 struct passvariant {

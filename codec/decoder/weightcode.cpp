@@ -1,4 +1,4 @@
-#include "decoder/weightcode.h"
+#include "codec/decoder/weightcode.h"
 
 int32_t mapweightcode(int32_t number, int32_t signmode, int16_t weightbits) {
     const int64_t n = number;

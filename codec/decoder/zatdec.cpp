@@ -1,6 +1,6 @@
-#include "decoder/zatdec.h"
+#include "codec/decoder/zatdec.h"
 
-#include "decoder/allocate.h"
+#include "codec/decoder/allocate.h"
 
 namespace {
 constexpr const char* caller = "arrayalloc_zatdec()";

@@ -3,8 +3,8 @@
 // concealment and synthesis of one channel.
 #include <cstdint>
 
-#include "decoder/codec.h"
-#include "decoder/gaincache.h"
+#include "codec/decoder/codec.h"
+#include "codec/decoder/gaincache.h"
 
 class zatdec : public codec {
   public:

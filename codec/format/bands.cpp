@@ -1,9 +1,9 @@
-#include "bitstream/bands.h"
+#include "codec/format/bands.h"
 
 #include <cmath>
 #include <cstdint>
 
-#include "bitstream/message.h"
+#include "base/message.h"
 
 namespace {
 

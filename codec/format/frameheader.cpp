@@ -1,9 +1,9 @@
-#include "bitstream/frameheader.h"
+#include "codec/format/frameheader.h"
 
 #include <algorithm>
 #include <bit>
 
-#include "bitstream/message.h"
+#include "base/message.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 // CRC word over everything between the sync word and the CRC.
 #include <cstdint>
 
-#include "bitstream/bitstream.h"
+#include "base/bitstream.h"
 
 inline constexpr uint16_t syncword = 0xDFFD;
 inline constexpr int maxframewords = 511;

@@ -2,8 +2,8 @@
 // interleaved bit-plane stream, written into the channel decoders.
 #include <algorithm>
 
-#include "decoder/codedframe.h"
-#include "joint/jzat.h"
+#include "codec/decoder/codedframe.h"
+#include "codec/joint/jzat.h"
 
 namespace {
 

@@ -3,11 +3,11 @@
 #include <algorithm>
 #include <cmath>
 
-#include "decoder/codedframe.h"
-#include "decoder/payload.h"
-#include "decoder/sideinfo.h"
-#include "drivers/random.h"
-#include "joint/jzat.h"
+#include "base/random.h"
+#include "codec/decoder/codedframe.h"
+#include "codec/decoder/payload.h"
+#include "codec/decoder/sideinfo.h"
+#include "codec/joint/jzat.h"
 
 namespace {
 

@@ -1,8 +1,8 @@
-#include "joint/jzat.h"
+#include "codec/joint/jzat.h"
 
 #include <algorithm>
 
-#include "decoder/allocate.h"
+#include "codec/decoder/allocate.h"
 
 jzat::jzat() {
     runparammin = 1;

@@ -5,8 +5,8 @@
 #include <cstdint>
 #include <vector>
 
-#include "bitstream/bitstream.h"
-#include "decoder/zatdec.h"
+#include "base/bitstream.h"
+#include "codec/decoder/zatdec.h"
 
 class jzat : public bitstream {
   public:

@@ -5,8 +5,8 @@
 // per noise value, row by row and coefficient by coefficient; none anywhere else.
 #include <cmath>
 
-#include "decoder/zatdec.h"
-#include "drivers/random.h"
+#include "base/random.h"
+#include "codec/decoder/zatdec.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "synthesis/imdct.h"
+#include "codec/synthesis/imdct.h"
 
 #include <array>
 #include <bit>
@@ -7,7 +7,7 @@
 #include <numbers>
 #include <vector>
 
-#include "synthesis/fft.h"
+#include "codec/synthesis/fft.h"
 
 namespace {
 

@@ -7,8 +7,8 @@
 //
 // Scale: imdct returns (2/N) sum, and every windowed value is multiplied by the
 // transform's M, so a frame holds w[n] sum_k X[k] cos(...), full scale within +-1.0.
-#include "decoder/zatdec.h"
-#include "synthesis/imdct.h"
+#include "codec/decoder/zatdec.h"
+#include "codec/synthesis/imdct.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "synthesis/windows.h"
+#include "codec/synthesis/windows.h"
 
 #include <cmath>
 #include <numbers>

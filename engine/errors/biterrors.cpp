@@ -4,7 +4,7 @@
 #include <cmath>
 
 #include "app/CTonvexDoc.h"
-#include "drivers/random.h"
+#include "base/random.h"
 
 void CTonvexDoc::inserterrors(uint16_t* words, int32_t n, int32_t enabled) {
     if (enabled != 0 && errormodel == errormodel_independent && !(ber > 0.0) && n > 0) {

@@ -1,4 +1,4 @@
-#include "drivers/bursthistogram.h"
+#include "engine/errors/bursthistogram.h"
 
 void bursthistogram::recordword(uint16_t flipped) {
     if (flipped == 0 && open == 0) return;

@@ -1,4 +1,4 @@
-#include "drivers/errorchannel.h"
+#include "engine/errors/errorchannel.h"
 
 #include "app/CTonvexDoc.h"
 

@@ -12,8 +12,8 @@
 #include <string>
 #include <string_view>
 
-#include "drivers/g192.h"
-#include "drivers/twostatechannel.h"
+#include "engine/errors/twostatechannel.h"
+#include "engine/io/g192.h"
 
 class CTonvexDoc;
 

@@ -1,7 +1,7 @@
-#include "drivers/patternmaker.h"
+#include "engine/errors/patternmaker.h"
 
-#include "drivers/errorchannel.h"
-#include "drivers/twostatechannel.h"
+#include "engine/errors/errorchannel.h"
+#include "engine/errors/twostatechannel.h"
 
 errorpattern makepattern(int32_t model, double rate, double gamma, int64_t length) {
     errorpattern pattern;

@@ -4,7 +4,7 @@
 // program's random source (two draws a unit).
 #include <cstdint>
 
-#include "drivers/g192.h"
+#include "engine/io/g192.h"
 
 // length units: bits (errormodel 0 independent, 1 two-state) or frames (2 erasures) hit
 // at the long-run rate with burstiness gamma; the independent model ignores gamma.

@@ -1,6 +1,6 @@
-#include "drivers/twostatechannel.h"
+#include "engine/errors/twostatechannel.h"
 
-#include "drivers/random.h"
+#include "base/random.h"
 
 double fineuniform() {
     const int high = random_draw();

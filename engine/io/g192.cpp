@@ -1,8 +1,8 @@
-#include "drivers/g192.h"
+#include "engine/io/g192.h"
 
 #include <cstdio>
 
-#include "drivers/wordio.h"
+#include "engine/io/wordio.h"
 
 namespace {
 

@@ -1,9 +1,9 @@
-#include "drivers/pcm.h"
+#include "engine/io/pcm.h"
 
 #include <algorithm>
 #include <cmath>
 
-#include "drivers/random.h"
+#include "base/random.h"
 
 namespace {
 

@@ -1,9 +1,9 @@
-#include "drivers/wordio.h"
+#include "engine/io/wordio.h"
 
 #include <algorithm>
 #include <filesystem>
 
-#include "bitstream/message.h"
+#include "base/message.h"
 #include <sys/types.h>
 
 namespace {

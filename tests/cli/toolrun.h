@@ -11,9 +11,7 @@ struct toolrun {
     std::string err;
 };
 
-// stderrterminal: standard error is a pseudo-terminal, as in an interactive shell.
-toolrun runtonvex(const std::vector<std::string>& args, const std::filesystem::path& workdir,
-                  bool stderrterminal = false);
+toolrun runtonvex(const std::vector<std::string>& args, const std::filesystem::path& workdir);
 
 // A fresh directory for one test, with a copy of the bundled sample at wav/test.ztb;
 // removed with the object.
@@ -26,9 +24,7 @@ class scratchdir {
     const std::filesystem::path& path() const { return root; }
     std::filesystem::path operator/(const std::string& name) const { return root / name; }
     // Runs tonvex in this directory.
-    toolrun run(const std::vector<std::string>& args, bool stderrterminal = false) const {
-        return runtonvex(args, root, stderrterminal);
-    }
+    toolrun run(const std::vector<std::string>& args) const { return runtonvex(args, root); }
 
   private:
     std::filesystem::path root;
@@ -36,5 +32,5 @@ class scratchdir {
 
 std::string readfile(const std::filesystem::path& path);
 void writefile(const std::filesystem::path& path, const std::string& bytes);
-// Names in a directory, for checking that no temporary file was left behind.
+// Names in a directory, sorted, for checking that no temporary file was left behind.
 std::vector<std::string> listdir(const std::filesystem::path& path);

@@ -3,14 +3,11 @@
 #include <sndfile.h>
 
 #include <cmath>
-#include <fstream>
-#include <iterator>
 #include <numbers>
 #include <random>
 
-#include "drivers/random.h"
+#include "base/random.h"
 #include "encoder/encodefile.h"
-#include "tests/scratchdir.h"
 
 namespace {
 constexpr double pi = std::numbers::pi;
@@ -35,22 +32,6 @@ testsignal sine(int rate, double hz, double amplitude, double seconds) {
     const auto n = static_cast<size_t>(seconds * rate);
     s.samples.resize(n);
     for (size_t i = 0; i < n; i++) s.samples[i] = amplitude * std::sin(2.0 * pi * hz * i / rate);
-    fade(s);
-    return s;
-}
-
-testsignal twotonestereo(int rate, double seconds) {
-    testsignal s;
-    s.channels = 2;
-    s.rate = rate;
-    const auto n = static_cast<size_t>(seconds * rate);
-    s.samples.resize(2 * n);
-    const double high = std::min(3000.0, rate / 5.0);
-    for (size_t i = 0; i < n; i++) {
-        const double t = static_cast<double>(i) / rate;
-        s.samples[2 * i] = 0.4 * std::sin(2 * pi * 440 * t) + 0.1 * std::sin(2 * pi * high * t);
-        s.samples[2 * i + 1] = 0.3 * std::sin(2 * pi * 660 * t) + 0.1 * std::sin(2 * pi * high * t + 1.0);
-    }
     fade(s);
     return s;
 }
@@ -102,29 +83,6 @@ void writewavfile(const std::string& file, const testsignal& s) {
     ASSERT_NE(f, nullptr) << sf_strerror(nullptr);
     sf_writef_double(f, s.samples.data(), static_cast<sf_count_t>(s.frames()));
     sf_close(f);
-}
-
-std::vector<uint16_t> readwords(const std::string& file) {
-    std::ifstream in(file, std::ios::binary);
-    const std::vector<uint8_t> bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-    std::vector<uint16_t> words(bytes.size() / 2);
-    for (size_t i = 0; i < words.size(); i++)
-        words[i] = static_cast<uint16_t>(bytes[2 * i] | bytes[2 * i + 1] << 8);
-    return words;
-}
-
-void encodertest::SetUp() {
-    dir = freshtestdir("tonvex_encoder");
-    previouswindow = setmainframewindow(&window);
-    previoushandler = setmessagehandler([this](const std::string& text) { messages.push_back(text); });
-    random_seed(1);
-    doc.directory = dir.string();
-}
-
-void encodertest::TearDown() {
-    setmainframewindow(previouswindow);
-    setmessagehandler(previoushandler);
-    std::filesystem::remove_all(dir);
 }
 
 int encodertest::encode(const testsignal& s, const encodersettings& settings, const std::string& name) {

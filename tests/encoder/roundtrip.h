@@ -10,14 +10,9 @@
 #include <vector>
 
 #include "app/CTonvexDoc.h"
-#include "app/framewindow.h"
-#include "bitstream/message.h"
 #include "encoder/encodersettings.h"
-
-struct silentwindow : framewindow {
-    void windowinitL(int32_t) override {}
-    void windowinfoL() override {}
-};
+#include "tests/support/documenttest.h"
+#include "tests/support/files.h"
 
 // Interleaved samples at full scale 1.0.
 struct testsignal {
@@ -28,18 +23,12 @@ struct testsignal {
 };
 
 testsignal sine(int rate, double hz, double amplitude, double seconds);
-// Left: 440 Hz at -8 dBFS and 3 kHz at -20 dBFS; right: 660 Hz at -10 dBFS and 3 kHz.
-testsignal twotonestereo(int rate, double seconds);
 // Harmonic tones with attack-decay envelopes, a noise bed, single clicks and a roll of
 // clicks (consecutive short-block frames).
 testsignal musiclike(int rate, int channels, double seconds);
 
-class encodertest : public ::testing::Test {
+class encodertest : public documenttest {
   protected:
-    void SetUp() override;
-    void TearDown() override;
-
-    std::string path(const std::string& name) const { return (dir / name).string(); }
     // Writes the testsignal as a WAV file of doubles and encodes it; returns encodefile's result.
     int encode(const testsignal& s, const encodersettings& settings, const std::string& name = "in");
     // Decodes name.ztb with the document set up like the encoder; interleaved output.
@@ -50,16 +39,6 @@ class encodertest : public ::testing::Test {
     // Encodes, decodes and measures.
     double roundtripsnr(const testsignal& s, const encodersettings& settings);
 
-    std::filesystem::path dir;
-    std::vector<std::string> messages;
     std::string error;
-    CTonvexDoc doc;
-
-  private:
-    silentwindow window;
-    framewindow* previouswindow = nullptr;
-    messagehandler previoushandler;
 };
-
-std::vector<uint16_t> readwords(const std::string& file);
 void writewavfile(const std::string& file, const testsignal& s);

@@ -9,13 +9,6 @@
 
 #include "app/gui/CMainFrame.h"
 
-messagerecorder::messagerecorder()
-    : previous(setmessagehandler([this](const std::string& text) { texts.push_back(text); })) {}
-
-messagerecorder::~messagerecorder() {
-    setmessagehandler(previous);
-}
-
 void whendialogopens(std::function<void(QDialog&)> act) {
     auto* poll = new QTimer;
     poll->setInterval(1);

@@ -1,19 +1,10 @@
 // Start-up captions and the menu commands that change settings.
 #include <QAction>
-#include <QApplication>
-#include <QDir>
-#include <QFile>
-#include <QFileDialog>
-#include <QLineEdit>
-#include <QTemporaryDir>
-#include <QTest>
 #include <gtest/gtest.h>
 
 #include "app/CTonvexDoc.h"
-#include "app/framewindow.h"
 #include "app/gui/CMainFrame.h"
 #include "app/gui/CTonvexApp.h"
-#include "app/gui/CTonvexView.h"
 #include "app/gui/menucommands.h"
 #include "guitest.h"
 
@@ -42,15 +33,7 @@ TEST_F(MenuTest, StartUpWritesEveryCaptionFromTheSettings) {
     EXPECT_EQ(caption(frame(), decodedecode), "decode bitstream");
     EXPECT_EQ(caption(frame(), decodescale), "scale bitstream");
     EXPECT_EQ(caption(frame(), appabout), "about");
-    EXPECT_TRUE(messages.texts.empty());
-}
-
-TEST_F(MenuTest, WindowIsTheCentredMainFrame) {
-    EXPECT_EQ(frame().windowTitle(), "tonvex");
-    EXPECT_EQ(frame().size(), QSize(300, 170));
-    EXPECT_EQ(mainframewindow(), static_cast<framewindow*>(&frame()));
-    const QSize screen = frame().screen()->size();
-    EXPECT_EQ(frame().pos(), QPoint(screen.width() / 2 - 150, screen.height() / 2 - 85));
+    EXPECT_TRUE(messages.shown.empty());
 }
 
 TEST_F(MenuTest, InputBitstreamNamesAllThreeFiles) {
@@ -63,86 +46,31 @@ TEST_F(MenuTest, InputBitstreamNamesAllThreeFiles) {
     EXPECT_EQ(doc().scaledpath, joinpath("wav", "song_s.ztb"));
 }
 
-TEST_F(MenuTest, OutputWavCaptionTakesShortPrefixUntilNextInput) {
-    answer(frame(), filebitstream, "song");
-    answer(frame(), fileoutput, "take2");
-    EXPECT_EQ(caption(frame(), fileoutput), "output:  take2.wav");
-    EXPECT_EQ(doc().wavpath, joinpath("wav", "take2.wav"));
-    answer(frame(), filebitstream, "song");
-    EXPECT_EQ(caption(frame(), fileoutput), "output wav:  song.wav");
-}
-
-TEST_F(MenuTest, OutputBitstreamNeverNamesTheInput) {
-    answer(frame(), filebitstream, "song");
-    answer(frame(), fileoutputbitstream, "song");
-    EXPECT_EQ(doc().scaledname, "song_s.ztb");
-    EXPECT_EQ(caption(frame(), fileoutputbitstream), "output bitstream:  song_s.ztb");
-    // The comparison is case-sensitive.
-    answer(frame(), fileoutputbitstream, "Song");
-    EXPECT_EQ(doc().scaledname, "Song.ztb");
-    EXPECT_EQ(doc().scaledpath, joinpath("wav", "Song.ztb"));
-}
-
-TEST_F(MenuTest, DirectoryRecomposesEveryPath) {
-    answer(frame(), filedirectory, "/data/takes");
-    EXPECT_EQ(caption(frame(), filedirectory), "directory:  /data/takes");
-    EXPECT_EQ(doc().bitstreampath, "/data/takes/test.ztb");
-    EXPECT_EQ(doc().wavpath, "/data/takes/test.wav");
-    EXPECT_EQ(doc().scaledpath, "/data/takes/test_s.ztb");
-    // An accepted empty directory is the current directory.
-    answer(frame(), filedirectory, "");
-    EXPECT_EQ(caption(frame(), filedirectory), "directory:  ");
-    EXPECT_EQ(doc().bitstreampath, "test.ztb");
-}
-
-TEST_F(MenuTest, EscapeOrCloseBoxLeavesSettingAndCaption) {
-    whendialogopens([](QDialog& dialog) { QTest::keyClick(&dialog, Qt::Key_Escape); });
-    frame().OnFileDirectory();
-    EXPECT_EQ(doc().directory, "wav");
-    EXPECT_EQ(doc().bitstreampath, joinpath("wav", "test.ztb"));
-    EXPECT_EQ(caption(frame(), filedirectory), "directory:  wav");
-
-    whendialogopens([](QDialog& dialog) { dialog.close(); });
-    frame().OnDecodeBitrate();
-    EXPECT_EQ(doc().scaledbitrate, 80.0);
-    EXPECT_EQ(caption(frame(), decodebitrate), "scaled bitrate 80 kbit/s");
-
-    whendialogopens([](QDialog& dialog) {
-        dialog.findChild<QLineEdit*>("1000")->setText("other");
-        QTest::keyClick(&dialog, Qt::Key_Escape);
-    });
-    frame().OnFileBitstream();
-    EXPECT_EQ(doc().bitstreamname, "test.ztb");
-    EXPECT_EQ(caption(frame(), filebitstream), "input bitstream:  test.ztb");
-}
-
-TEST_F(MenuTest, BitErrorRateIsClampedToItsRange) {
-    answer(frame(), decodeber, "0.5");
-    EXPECT_EQ(doc().ber, 0.002);
-    EXPECT_EQ(caption(frame(), decodeber), "bit error rate 2.0e-03 ");
-    answer(frame(), decodeber, "1e-4");
-    EXPECT_EQ(doc().ber, 1e-4);
-    EXPECT_EQ(caption(frame(), decodeber), "bit error rate 1.0e-04 ");
-    answer(frame(), decodeber, "-1");
-    EXPECT_EQ(doc().ber, 0.0);
-    EXPECT_EQ(caption(frame(), decodeber), "bit error rate 0.0e+00 ");
-    answer(frame(), decodeber, "0.0015");
-    answer(frame(), decodeber, "0");
-    EXPECT_EQ(doc().ber, 0.0);
-}
-
-TEST_F(MenuTest, ScaledBitrateShowsWholeNumberButKeepsValue) {
-    answer(frame(), decodebitrate, "-5");
-    EXPECT_EQ(doc().scaledbitrate, 0.0);
-    EXPECT_EQ(caption(frame(), decodebitrate), "scaled bitrate 0 kbit/s");
-    answer(frame(), decodebitrate, "64.4");
-    EXPECT_EQ(doc().scaledbitrate, 64.4);
-    EXPECT_EQ(caption(frame(), decodebitrate), "scaled bitrate 64 kbit/s");
+// The typed text, the value the document keeps and the caption the menu shows.
+TEST_F(MenuTest, DialogValuesAreClampedAndShownInTheCaptions) {
+    const struct {
+        int id;
+        const char* typed;
+        double CTonvexDoc::*member;
+        double value;
+        const char* caption;
+    } cases[] = {
+        {decodeber, "0.5", &CTonvexDoc::ber, 0.002, "bit error rate 2.0e-03 "},
+        {decodeber, "1e-4", &CTonvexDoc::ber, 1e-4, "bit error rate 1.0e-04 "},
+        {decodeber, "-1", &CTonvexDoc::ber, 0.0, "bit error rate 0.0e+00 "},
+        {decodebitrate, "-5", &CTonvexDoc::scaledbitrate, 0.0, "scaled bitrate 0 kbit/s"},
+        {decodebitrate, "64.4", &CTonvexDoc::scaledbitrate, 64.4, "scaled bitrate 64 kbit/s"},
+    };
+    for (const auto& c : cases) {
+        answer(frame(), c.id, c.typed);
+        EXPECT_EQ(doc().*c.member, c.value) << c.typed;
+        EXPECT_EQ(caption(frame(), c.id), c.caption) << c.typed;
+    }
 }
 
 TEST_F(MenuTest, NumberFieldRefusesNonFiniteTextAndStaysOpen) {
     for (const char* refused : {"inf", "nan", "-inf", "abc", "", "1e999", "12kbit", "0x10"}) {
-        int messagesbefore = static_cast<int>(messages.texts.size());
+        int messagesbefore = static_cast<int>(messages.shown.size());
         bool stayedopen = false;
         whendialogopens([&stayedopen, refused](QDialog& dialog) {
             typeandenter(dialog, refused);
@@ -151,10 +79,10 @@ TEST_F(MenuTest, NumberFieldRefusesNonFiniteTextAndStaysOpen) {
         });
         frame().OnDecodeBitrate();
         EXPECT_TRUE(stayedopen) << refused;
-        EXPECT_EQ(static_cast<int>(messages.texts.size()), messagesbefore + 1) << refused;
+        EXPECT_EQ(static_cast<int>(messages.shown.size()), messagesbefore + 1) << refused;
         EXPECT_EQ(doc().scaledbitrate, 96.0) << refused;
     }
-    EXPECT_EQ(messages.texts.back(), "Please enter a number.");
+    EXPECT_EQ(messages.shown.back(), "Please enter a number.");
 }
 
 TEST_F(MenuTest, OutputBitrateModeToggles) {
@@ -164,76 +92,4 @@ TEST_F(MenuTest, OutputBitrateModeToggles) {
     frame().menuitem(quantiserqscale)->trigger();
     EXPECT_EQ(doc().outputbitratemode, 0);
     EXPECT_EQ(caption(frame(), quantiserqscale), "output bitrate: encoded");
-}
-
-TEST_F(MenuTest, NewLeavesEverySettingAndRow) {
-    answer(frame(), filebitstream, "song");
-    doc().inforows[1].value = 80.25;
-    frame().OnFileNew();
-    EXPECT_EQ(doc().bitstreamname, "song.ztb");
-    EXPECT_EQ(doc().inforows[1].value, 80.25);
-    EXPECT_EQ(doc().scaledbitrate, 80.0);
-}
-
-TEST_F(MenuTest, OpenChoosesTheInputAndItsFolder) {
-    QTemporaryDir folder;
-    QFile stream(folder.filePath("harp.ztb"));
-    ASSERT_TRUE(stream.open(QIODevice::WriteOnly));
-    stream.close();
-    whendialogopens([&folder](QDialog& dialog) {
-        auto* chooser = qobject_cast<QFileDialog*>(&dialog);
-        ASSERT_NE(chooser, nullptr);
-        chooser->selectFile(folder.filePath("harp.ztb"));
-        dialog.accept();
-    });
-    frame().OnFileOpen();
-    EXPECT_EQ(doc().directory, QDir(folder.path()).absolutePath().toStdString());
-    EXPECT_EQ(caption(frame(), filedirectory), "directory:  " + doc().directory);
-    EXPECT_EQ(caption(frame(), filebitstream), "input bitstream:  harp.ztb");
-    EXPECT_EQ(caption(frame(), fileoutput), "output wav:  harp.wav");
-    EXPECT_EQ(doc().bitstreampath, joinpath(doc().directory, "harp.ztb"));
-    EXPECT_EQ(doc().scaledpath, joinpath(doc().directory, "harp_s.ztb"));
-}
-
-TEST_F(MenuTest, AcceleratorsOpenAndNew) {
-    QStringList keys;
-    for (QAction* item : frame().actions()) keys << item->shortcut().toString();
-    EXPECT_TRUE(keys.contains("Ctrl+O"));
-    EXPECT_TRUE(keys.contains("Ctrl+N"));
-    EXPECT_EQ(frame().menuitem(fileopen)->shortcut(), QKeySequence("Ctrl+O"));
-}
-
-TEST(MissingDocument, EveryHandlerNamesItselfAndDoesNothingElse) {
-    messagerecorder messages;
-    CMainFrame frame(nullptr);
-    const std::pair<void (CMainFrame::*)(), const char*> handlers[] = {
-        {&CMainFrame::OnFileBitstream, "pointer failure: OnFileBitstream()"},
-        {&CMainFrame::OnFileOutput, "pointer failure: OnFileOutput()"},
-        {&CMainFrame::OnFileOutputBitstream, "pointer failure: OnFileBitstream()"},
-        {&CMainFrame::OnFileDirectory, "pointer failure: OnFileDirectory()"},
-        {&CMainFrame::OnDecodeDecode, "pointer failure: OnDecodeDecode()"},
-        {&CMainFrame::OnDecodeScale, "pointer failure: OnDecodeDecode()"},
-        {&CMainFrame::OnQuantiserQscale, "pointer error: OnQuantiserQscale"},
-        {&CMainFrame::OnDecodeBitrate, "pointer failure: OnDecodeBitrate()"},
-        {&CMainFrame::OnDecodeBer, "pointer failure: OnDecodeBer()"},
-        {&CMainFrame::initmenu, "pointer failure: initmenu()"},
-    };
-    for (const auto& [handler, message] : handlers) {
-        messages.texts.clear();
-        (frame.*handler)();
-        ASSERT_EQ(messages.texts.size(), 1u) << message;
-        EXPECT_EQ(messages.texts[0], message);
-        EXPECT_EQ(QApplication::activeModalWidget(), nullptr) << message;
-    }
-    EXPECT_EQ(caption(frame, filebitstream), "input bitstream: harp.ztb");
-}
-
-TEST(MissingDocument, PanelOperationsReportAndDrawNothing) {
-    messagerecorder messages;
-    CMainFrame frame(nullptr);
-    frame.GetActiveView()->canvas() = QImage(100, 100, QImage::Format_RGB32);
-    frame.windownull();
-    const std::vector<std::string> expected = {"pointer error: drawtextborderL",
-                                               "pointer error: displayinitL", "pointer error: displayinfoL"};
-    EXPECT_EQ(messages.texts, expected);
 }

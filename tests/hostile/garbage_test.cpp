@@ -20,7 +20,7 @@ TEST_F(hostiletest, AllZeroAndAllOneFiles) {
                 const runoutcome outcome = decode(std::vector<uint8_t>(bytes, fill), settings);
                 EXPECT_SOUND(outcome, std::to_string(bytes) + " bytes of " + std::to_string(fill) + " with " +
                                           settings);
-                EXPECT_FALSE(outcome.messages.empty()) << "no stream, yet no word said: " << bytes;
+                EXPECT_GT(outcome.messages, 0) << "no stream, yet no word said: " << bytes;
                 EXPECT_SOUND(scale(std::vector<uint8_t>(bytes, fill), settings, 64.0), settings);
             }
         }

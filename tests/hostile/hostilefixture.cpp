@@ -1,67 +1,15 @@
 #include "tests/hostile/hostilefixture.h"
 
-#include <sstream>
-
 #include "app/CTonvexDoc.h"
-#include "app/framewindow.h"
-#include "app/settings.h"
-#include "bitstream/message.h"
-#include "drivers/random.h"
-#include "fuzz/driverfuzzing.h"
+#include "base/message.h"
+#include "base/random.h"
+#include "fuzz/fuzzsupport.h"
 #include "fuzz/outcomes.h"
+#include "tests/support/files.h"
+#include "tests/support/scratchdir.h"
+#include "tests/support/settings.h"
 
 namespace fs = std::filesystem;
-
-namespace {
-
-struct blankwindow : framewindow {
-    void windowinitL(int32_t) override {}
-    void windowinfoL() override {}
-};
-
-void applysettings(CTonvexDoc& doc, const std::string& settings) {
-    std::istringstream pairs(settings);
-    for (std::string pair; pairs >> pair;) {
-        const size_t eq = pair.find('=');
-        ASSERT_NE(eq, std::string::npos) << pair;
-        ASSERT_EQ(setsettingtext(doc, pair.substr(0, eq), pair.substr(eq + 1)), setresult::ok) << pair;
-    }
-}
-
-std::vector<uint16_t> towords(const std::vector<uint8_t>& bytes) {
-    std::vector<uint16_t> words(bytes.size() / 2);
-    for (size_t i = 0; i < words.size(); ++i)
-        words[i] = static_cast<uint16_t>(bytes[2 * i] | bytes[2 * i + 1] << 8);
-    return words;
-}
-
-// One driver run: the document with its settings, messages recorded, a window that draws
-// nothing, and the random source at the state a fresh program has.
-class driverrun {
-  public:
-    explicit driverrun(const std::string& settings) {
-        previoushandler = setmessagehandler([this](const std::string& text) { messages.push_back(text); });
-        previouswindow = setmainframewindow(&window);
-        applysettings(doc, settings);
-        random_seed(1);
-    }
-    ~driverrun() {
-        setmainframewindow(previouswindow);
-        setmessagehandler(previoushandler);
-    }
-    driverrun(const driverrun&) = delete;
-    driverrun& operator=(const driverrun&) = delete;
-
-    CTonvexDoc doc;
-    std::vector<std::string> messages;
-
-  private:
-    blankwindow window;
-    messagehandler previoushandler;
-    framewindow* previouswindow = nullptr;
-};
-
-} // namespace
 
 const std::vector<hostilestream>& hostilestreams() {
     static const std::vector<hostilestream> streams = {
@@ -74,38 +22,13 @@ const std::vector<hostilestream>& hostilestreams() {
 }
 
 std::vector<uint16_t> loadstream(const std::string& name) {
-    return towords(readfilebytes((fs::path(TONVEX_VECTOR_DIR) / (name + ".ztb")).string()));
-}
-
-std::vector<uint8_t> tobytes(const std::vector<uint16_t>& words) {
-    std::vector<uint8_t> bytes;
-    bytes.reserve(2 * words.size());
-    for (uint16_t w : words) {
-        bytes.push_back(static_cast<uint8_t>(w & 0xFF));
-        bytes.push_back(static_cast<uint8_t>(w >> 8));
-    }
-    return bytes;
+    return readwordsfile((fs::path(TONVEX_VECTOR_DIR) / (name + ".ztb")).string());
 }
 
 decodeheader headerfor(const std::string& settings) {
     CTonvexDoc doc;
     applysettings(doc, settings);
     return headerconfig(doc);
-}
-
-std::vector<size_t> frameoffsets(const std::vector<uint16_t>& words, const decodeheader& config) {
-    std::vector<uint16_t> buffer(words);
-    buffer.push_back(0);
-    decodeheader header = config;
-    std::vector<size_t> offsets;
-    for (size_t offset = 0; offset + config.headerwords <= words.size();) {
-        header.wordbuf = buffer.data() + offset;
-        header.read();
-        if (header.framewords < config.headerwords) break;
-        offsets.push_back(offset);
-        offset += static_cast<size_t>(header.framewords);
-    }
-    return offsets;
 }
 
 void patchheader(std::vector<uint16_t>& words, size_t offset, const decodeheader& config,
@@ -152,67 +75,74 @@ void burst(std::vector<uint16_t>& words, size_t first, size_t count, burstfill f
 }
 
 void hostiletest::SetUp() {
-    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-    dir = fs::temp_directory_path() /
-          ("tonvex_hostile_" + std::string(info->test_suite_name()) + "_" + info->name());
-    fs::remove_all(dir);
-    fs::create_directories(dir);
+    dir = freshtestdir("tonvex_hostile");
 }
 
 void hostiletest::TearDown() {
     fs::remove_all(dir);
 }
 
-runoutcome hostiletest::decode(const std::vector<uint8_t>& bytes, const std::string& settings) {
-    const fs::path input = dir / "in.ztb", output = dir / "out.wav";
-    writefilebytes(input.string(), bytes);
-    fs::remove(output);
-    driverrun run(settings);
-    run.doc.bitstreampath = input.string();
-    run.doc.wavpath = output.string();
-    run.doc.decodeZAT();
+namespace {
 
-    runoutcome outcome{run.doc.stats.completed, run.messages, run.doc.stats.frameshandled, ""};
-    bool exists = false;
-    const std::vector<uint8_t> wav = readfilebytes(output.string(), &exists);
-    if (outcome.frames > framebound(run.doc, static_cast<int64_t>(bytes.size())))
-        outcome.failure =
-            std::to_string(outcome.frames) + " frames from " + std::to_string(bytes.size()) + " bytes";
-    else
-        outcome.failure = wavfault(wav, exists, run.doc, !run.messages.empty());
+// A fresh document with the settings on the input bytes, the random source at the state a
+// fresh program has.
+void startrun(CTonvexDoc& doc, const fs::path& input, const std::vector<uint8_t>& bytes,
+              const std::string& settings) {
+    writebytes(input.string(), bytes);
+    applysettings(doc, settings);
+    random_seed(1);
+    doc.bitstreampath = input.string();
+}
+
+// What a finished run did, and a failure when it handed out more frames than the input holds.
+runoutcome outcomeof(const CTonvexDoc& doc, const quietrun& quiet, size_t bytes) {
+    runoutcome outcome{doc.stats.completed, quiet.messages, quiet.last, doc.stats.frameshandled, ""};
+    if (outcome.frames > framebound(doc, static_cast<int64_t>(bytes)))
+        outcome.failure = std::to_string(outcome.frames) + " frames from " + std::to_string(bytes) + " bytes";
+    return outcome;
+}
+
+} // namespace
+
+runoutcome hostiletest::decode(const std::vector<uint8_t>& bytes, const std::string& settings) {
+    const fs::path output = dir / "out.wav";
+    fs::remove(output);
+    quietrun quiet;
+    CTonvexDoc doc;
+    startrun(doc, dir / "in.ztb", bytes, settings);
+    doc.wavpath = output.string();
+    doc.decodeZAT();
+    runoutcome outcome = outcomeof(doc, quiet, bytes.size());
+    if (outcome.failure.empty())
+        outcome.failure = wavfault(readbytes(output.string()), fs::exists(output), doc, quiet.messages > 0);
     return outcome;
 }
 
 runoutcome hostiletest::scale(const std::vector<uint8_t>& bytes, const std::string& settings, double kbps) {
-    const fs::path input = dir / "in.ztb", output = dir / "out_s.ztb";
-    writefilebytes(input.string(), bytes);
+    const fs::path output = dir / "out_s.ztb";
     fs::remove(output);
     runoutcome outcome;
     {
-        driverrun run(settings);
-        run.doc.bitstreampath = input.string();
-        run.doc.scaledpath = output.string();
-        run.doc.scaledbitrate = kbps;
-        run.doc.outputbitratemode = 1;
-        run.doc.scaleZAT();
-        outcome = {run.doc.stats.completed, run.messages, run.doc.stats.frameshandled, ""};
-        if (outcome.frames > framebound(run.doc, static_cast<int64_t>(bytes.size()))) {
-            outcome.failure =
-                std::to_string(outcome.frames) + " frames from " + std::to_string(bytes.size()) + " bytes";
-            return outcome;
-        }
+        quietrun quiet;
+        CTonvexDoc doc;
+        startrun(doc, dir / "in.ztb", bytes, settings);
+        doc.scaledpath = output.string();
+        doc.scaledbitrate = kbps;
+        doc.outputbitratemode = 1;
+        doc.scaleZAT();
+        outcome = outcomeof(doc, quiet, bytes.size());
+        if (!outcome.failure.empty()) return outcome;
         if (!outcome.completed) {
-            if (run.messages.empty()) outcome.failure = "scaling stopped without a message";
+            if (quiet.messages == 0) outcome.failure = "scaling stopped without a message";
             return outcome;
         }
-        outcome.failure = scaledfault(towords(readfilebytes(output.string())), headerconfig(run.doc),
-                                      run.doc.stats.frameswritten);
-        if (!outcome.failure.empty() || run.doc.stats.frameswritten == 0) return outcome;
+        outcome.failure =
+            scaledfault(readwordsfile(output.string()), headerconfig(doc), doc.stats.frameswritten);
+        if (!outcome.failure.empty() || doc.stats.frameswritten == 0) return outcome;
     }
     // What the scaler writes, the decoder must take without a failure.
-    const runoutcome decoded = decode(readfilebytes(output.string()), settings);
+    const runoutcome decoded = decode(readbytes(output.string()), settings);
     if (!decoded.failure.empty() || !decoded.completed)
-        outcome.failure = "scaled stream does not decode: " + decoded.failure +
-                          (decoded.messages.empty() ? "" : decoded.messages.front());
+        outcome.failure = "scaled stream does not decode: " + decoded.failure + decoded.lastmessage;
     return outcome;
 }

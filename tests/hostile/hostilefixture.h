@@ -12,7 +12,9 @@
 #include <string>
 #include <vector>
 
-#include "bitstream/frameheader.h"
+#include "codec/format/frameheader.h"
+#include "tests/support/files.h"
+#include "tests/support/frames.h"
 
 // A conformance stream and the settings it decodes with.
 struct hostilestream {
@@ -24,12 +26,9 @@ struct hostilestream {
 const std::vector<hostilestream>& hostilestreams();
 
 std::vector<uint16_t> loadstream(const std::string& name);
-std::vector<uint8_t> tobytes(const std::vector<uint16_t>& words);
 
 // Header configuration of a stream's settings (H, joint coding, weight mode ...).
 decodeheader headerfor(const std::string& settings);
-// Word offsets of the frames of an undamaged stream.
-std::vector<size_t> frameoffsets(const std::vector<uint16_t>& words, const decodeheader& config);
 // Reads the header at offset, lets change alter its fields and packs it back with a
 // fresh CRC.
 void patchheader(std::vector<uint16_t>& words, size_t offset, const decodeheader& config,
@@ -43,7 +42,8 @@ void burst(std::vector<uint16_t>& words, size_t first, size_t count, burstfill f
 
 struct runoutcome {
     bool completed = false;
-    std::vector<std::string> messages;
+    int messages = 0;
+    std::string lastmessage;
     int64_t frames = 0;
     std::string failure; // empty when the outcome is acceptable
 };

@@ -1,0 +1,77 @@
+#include "codec/synthesis/fft.h"
+
+#include <gtest/gtest.h>
+
+#include <bit>
+#include <cmath>
+#include <numbers>
+#include <random>
+#include <vector>
+
+namespace {
+
+// The transform written out literally: the classic bit-reversal walk, then per stage
+// the running product of the stage's unit step and, for each twiddle in turn, its
+// butterflies. The optimised transform must agree with it bit for bit.
+void literalfft(std::vector<double>& re, std::vector<double>& im, int sign, int n) {
+    for (int i = 0, j = 0; i < n - 1; i++) {
+        if (i < j) {
+            std::swap(re[i], re[j]);
+            std::swap(im[i], im[j]);
+        }
+        int m = n / 2;
+        while (m >= 1 && m <= j) {
+            j -= m;
+            m /= 2;
+        }
+        j += m;
+    }
+    for (int span = 1; span < n; span *= 2) {
+        const double theta = std::numbers::pi / (-sign * span);
+        const double c = std::cos(theta), s = std::sin(theta);
+        double wr = 1.0, wi = 0.0;
+        for (int m = 0; m < span; m++) {
+            for (int i = m; i < n; i += 2 * span) {
+                const int j = i + span;
+                const double tr = wr * re[j] - wi * im[j];
+                const double ti = wi * re[j] + wr * im[j];
+                re[j] = re[i] - tr;
+                im[j] = im[i] - ti;
+                re[i] = tr + re[i];
+                im[i] = ti + im[i];
+            }
+            const double next = wr * c - wi * s;
+            wi = wr * s + wi * c;
+            wr = next;
+        }
+    }
+    if (sign < 0)
+        for (int k = 0; k < n; k++) {
+            re[k] = re[k] / n;
+            im[k] = im[k] / n;
+        }
+}
+
+} // namespace
+
+TEST(Fft, BitIdenticalToTheLiteralTransform) {
+    std::mt19937 source(11);
+    std::uniform_real_distribution<double> value(-1.0, 1.0);
+    for (int n = 1; n <= 4096; n *= 2)
+        for (int sign : {1, -1}) {
+            std::vector<double> re(n), im(n);
+            for (int j = 0; j < n; j++) {
+                re[j] = value(source) * (j % 5 == 0 ? 1e6 : 1.0);
+                im[j] = j % 7 == 0 ? -0.0 : value(source);
+            }
+            std::vector<double> wantre = re, wantim = im;
+            literalfft(wantre, wantim, sign, n);
+            fft(re.data(), im.data(), sign, n);
+            for (int k = 0; k < n; k++) {
+                ASSERT_EQ(std::bit_cast<uint64_t>(re[k]), std::bit_cast<uint64_t>(wantre[k]))
+                    << n << " " << k;
+                ASSERT_EQ(std::bit_cast<uint64_t>(im[k]), std::bit_cast<uint64_t>(wantim[k]))
+                    << n << " " << k;
+            }
+        }
+}

@@ -1,0 +1,122 @@
+// Encoded and decoded again: the SNR goal, the embedded property (every cut of the
+// payload decodes), configurations beyond the defaults, determinism, and what the encoder
+// refuses.
+#include <cmath>
+#include <cstdio>
+
+#include "encoder/encodefile.h"
+#include "roundtrip.h"
+
+namespace {
+
+using streams = encodertest;
+
+TEST_F(streams, SineAt64kbitsMonoReachesSixtyDecibels) {
+    encodersettings s;
+    s.bitrate = 64.0;
+    const double db = roundtripsnr(sine(48000, 1000.0, 0.5, 1.0), s);
+    std::printf("1 kHz sine, -6 dBFS, mono, 48 kHz, 64 kbit/s: SNR %.1f dB\n", db);
+    EXPECT_GE(db, 60.0);
+    EXPECT_TRUE(messages.shown.empty()) << messages.shown.front();
+}
+
+TEST_F(streams, EveryCutOfThePayloadDecodes) {
+    const testsignal x = musiclike(48000, 1, 0.2);
+    encodersettings s;
+    s.bitrate = 48.0; // 64 words, 59 of payload
+    ASSERT_EQ(encode(x, s), 0) << error;
+    const auto whole = decode(s);
+    std::vector<double> db;
+    for (int16_t cut = 3; cut <= 59; cut++) {
+        // The decoder reads only the first `cut` words of every payload. A cut inside a
+        // pass fails its CRC word, which the decoder answers with its own concealment
+        // (noise filling, or the whole frame when the top plane is cut), never an error.
+        const auto out = decode(s, "in", (cut + 5) * 0.75);
+        ASSERT_TRUE(doc.stats.completed) << cut;
+        ASSERT_EQ(out.size(), whole.size());
+        for (double v : out) ASSERT_TRUE(std::isfinite(v));
+        db.push_back(snr(x, out));
+        if (cut % 8 == 3)
+            std::printf("music-like mono, payload cut to %2d of 59 words: SNR %.1f dB\n", cut, db.back());
+    }
+    EXPECT_EQ(decode(s, "in", 64 * 0.75), whole); // no cut
+    EXPECT_GT(db[59 - 3], db[30 - 3]);
+    EXPECT_GT(db[30 - 3], db[10 - 3]);
+    EXPECT_GT(db[10 - 3], db[0]);
+    EXPECT_TRUE(messages.shown.empty()) << messages.shown.front();
+}
+
+// The encoder in configurations beyond the defaults, at every kind of sample rate: the
+// decoder configured alike decodes each without concealment, at a usable SNR.
+struct extraconfig {
+    const char* name;
+    int rate, channels;
+    encodersettings settings;
+};
+
+class configurations : public encodertest, public ::testing::WithParamInterface<extraconfig> {};
+
+TEST_P(configurations, DecodeCleanly) {
+    const extraconfig& c = GetParam();
+    encodersettings s = c.settings;
+    s.bitrate = 96.0;
+    const double db = roundtripsnr(musiclike(c.rate, c.channels, 0.8), s);
+    std::printf("music-like, %s: SNR %.1f dB\n", c.name, db);
+    EXPECT_GT(db, 8.0);
+    EXPECT_EQ(doc.stats.framesconcealed, 0);
+    EXPECT_TRUE(messages.shown.empty()) << messages.shown.front();
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Extra, configurations,
+    ::testing::ValuesIn(std::vector<extraconfig>{
+        {"mono joint", 48000, 1, {}},
+        {"mono at 11.025 kHz", 11025, 1, {}},
+        {"stereo at 12 kHz", 12000, 2, {}},
+        {"mono separate", 44100, 1, {.jointcoding = 0}},
+        {"no weights", 48000, 2, {.weighton = 0}},
+        {"no weights separate", 22050, 2, {.jointcoding = 0, .weighton = 0}},
+        {"scfresmode 0", 48000, 2, {.scfresmode = 0}},
+        {"scfresmode 1, scan 2", 32000, 2, {.scanmode = 2, .scfresmode = 1}},
+        {"crclevel 3", 48000, 2, {.crclevel = 3}},
+        {"uniform bands", 24000, 2, {.shortbandtype = 0, .longbandtype = 0}},
+        {"wsignmode 1, wparams 3/2", 48000, 2, {.wsignmode = 1, .wparamshort = 3, .wparamlong = 2}},
+        {"separate w0 at 32 kHz, scan 0", 32000, 2, {.jointcoding = 0, .weightmode = 0, .scanmode = 0}},
+        {"weightstep 1.5, 20 bands", 48000, 2, {.weightstep = 1.5, .codedbands = 20}},
+        {"long blocks only", 48000, 2, {.blockswitching = 0}},
+        {"chaninterleave 0, scan 2", 48000, 2, {.scanmode = 2, .chaninterleave = 0}},
+        {"w1 wpredmode 2, wstepmode 1", 44100, 2, {.weightmode = 1, .wstepmode = 1, .wpredmode = 2}},
+        {"w1 with runmode 1, runparam 2", 16000, 2, {.weightmode = 1, .runmode = 1, .runparam = 2}},
+    }),
+    [](const auto& info) { return "c" + std::to_string(info.index); });
+
+TEST_F(streams, SameInputSameBytes) {
+    const testsignal x = musiclike(44100, 2, 0.5);
+    encodersettings s;
+    ASSERT_EQ(encode(x, s, "a"), 0) << error;
+    ASSERT_EQ(encode(x, s, "b"), 0) << error;
+    EXPECT_EQ(readwordsfile(path("a.ztb")), readwordsfile(path("b.ztb")));
+}
+
+TEST_F(streams, RefusesInputItCannotCode) {
+    encodersettings s;
+    testsignal three = sine(48000, 440.0, 0.5, 0.1);
+    three.channels = 3;
+    three.samples.resize(three.samples.size() / 3 * 3);
+    EXPECT_EQ(encode(three, s, "three"), 1);
+    EXPECT_NE(error.find("3 channels"), std::string::npos) << error;
+    EXPECT_FALSE(std::filesystem::exists(path("three.ztb")));
+
+    EXPECT_EQ(encode(sine(96000, 440.0, 0.5, 0.1), s, "fast"), 1);
+    EXPECT_NE(error.find("96000 Hz"), std::string::npos) << error;
+    EXPECT_NE(error.find("48000"), std::string::npos) << error;
+    EXPECT_FALSE(std::filesystem::exists(path("fast.ztb")));
+
+    writewavfile(path("fine.wav"), sine(48000, 440.0, 0.5, 0.1));
+    EXPECT_EQ(encodefile(path("fine.wav"), path("nowhere/fine.ztb"), s, error), 1);
+    EXPECT_NE(error.find("cannot create output file"), std::string::npos) << error;
+}
+
+} // namespace
+
+namespace {} // namespace
