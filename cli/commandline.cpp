@@ -6,6 +6,7 @@
 #include <cstdio>
 
 #include "cli/commandoptions.h"
+#include "cli/comparecommand.h"
 #include "cli/encodecommand.h"
 #include "cli/errpatcommand.h"
 #include "cli/exitcodes.h"
@@ -13,6 +14,7 @@
 #include "cli/interruption.h"
 #include "cli/operation.h"
 #include "cli/outputoptions.h"
+#include "cli/sweepcommand.h"
 
 namespace {
 
@@ -112,6 +114,11 @@ int runcommandline(int argc, char** argv) {
 
     errpatoptions errpatvalues;
     CLI::App* errpat = adderrpatcommand(app, errpatvalues, o, seed);
+    compareoptions comparevalues;
+    CLI::App* compare = addcomparecommand(app, comparevalues);
+    sweepoptions sweepvalues;
+    sweepvalues.program = argc > 0 ? argv[0] : "tonvex";
+    CLI::App* sweep = addsweepcommand(app, sweepvalues);
 
     try {
         app.parse(argc, argv);
@@ -127,6 +134,8 @@ int runcommandline(int argc, char** argv) {
         if (*scale) return runoperation(operationkind::scale, o);
         if (*encode) return runencode(o);
         if (*errpat) return runerrpat(errpatvalues, o);
+        if (*compare) return runcompare(comparevalues);
+        if (*sweep) return runsweep(sweepvalues);
         return runinfo(o);
     } catch (const usageerror& error) {
         std::fprintf(stderr, "tonvex: %s\n", error.what());
