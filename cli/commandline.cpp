@@ -11,6 +11,7 @@
 #include "cli/exitcodes.h"
 #include "cli/infocommand.h"
 #include "cli/operation.h"
+#include "cli/probecommand.h"
 
 namespace {
 
@@ -40,6 +41,14 @@ void addsettings(CLI::App& command, commandoptions& o) {
         ->type_name("NAME=VALUE")
         ->expected(1)
         ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll);
+}
+
+void addconfig(CLI::App& command, commandoptions& o) {
+    command
+        .add_option("--config", o.config,
+                    "auto: find the stream's coding configuration first, as tonvex probe does")
+        ->check(CLI::IsMember({"auto"}))
+        ->type_name("auto");
 }
 
 void addreports(CLI::App& command, commandoptions& o) {
@@ -81,6 +90,7 @@ int runcommandline(int argc, char** argv) {
     addoutputbitrate(*decode, o);
     decode->add_option("--seed", seed, "starting state of the random source (default 1)")->type_name("N");
     addsettings(*decode, o);
+    addconfig(*decode, o);
     addreports(*decode, o);
     addquiet(*decode, o);
 
@@ -90,6 +100,7 @@ int runcommandline(int argc, char** argv) {
     addbitrate(*scale, o);
     addoutputbitrate(*scale, o);
     addsettings(*scale, o);
+    addconfig(*scale, o);
     addreports(*scale, o);
     addquiet(*scale, o);
 
@@ -104,6 +115,11 @@ int runcommandline(int argc, char** argv) {
     CLI::App* info = app.add_subcommand("info", "describe a bitstream without decoding it");
     info->add_option("IN", o.input, "input bitstream")->required();
     info->add_flag("--json", o.json, "print the description as one JSON object");
+
+    CLI::App* probe = app.add_subcommand(
+        "probe", "find the coding configuration of a bitstream and print it as --set arguments");
+    probe->add_option("IN", o.input, "input bitstream")->required();
+    probe->add_flag("--json", o.json, "print the configuration and the scores as one JSON object");
 
     errpatoptions errpatvalues;
     CLI::App* errpat = adderrpatcommand(app, errpatvalues, o, seed);
@@ -121,9 +137,13 @@ int runcommandline(int argc, char** argv) {
         if (*scale) return runoperation(operationkind::scale, o);
         if (*encode) return runencode(o);
         if (*errpat) return runerrpat(errpatvalues, o);
+        if (*probe) return runprobe(o);
         return runinfo(o);
     } catch (const usageerror& error) {
         std::fprintf(stderr, "tonvex: %s\n", error.what());
         return exit_usage;
+    } catch (const runfailure& error) {
+        std::fprintf(stderr, "tonvex: %s\n", error.what());
+        return exit_failure;
     }
 }

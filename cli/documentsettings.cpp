@@ -2,6 +2,7 @@
 
 #include "app/CTonvexDoc.h"
 #include "app/settings.h"
+#include "cli/probecommand.h"
 
 namespace {
 
@@ -13,6 +14,10 @@ void apply(CTonvexDoc& doc, const std::string& option, const std::string& name, 
 } // namespace
 
 void applysettings(CTonvexDoc& doc, const commandoptions& options) {
+    // The probed configuration first, so that a --set still has the last word.
+    if (options.config)
+        applyprobedconfiguration(doc, options.input.empty() ? doc.bitstreampath : options.input,
+                                 options.quiet);
     for (const std::string& assignment : options.settings) {
         const auto equals = assignment.find('=');
         if (equals == std::string::npos || equals == 0)
