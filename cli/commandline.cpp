@@ -84,7 +84,7 @@ int runcommandline(int argc, char** argv) {
     CLI::App* decode = app.add_subcommand("decode", "decode a bitstream to a 16-bit WAV file");
     addinput(*decode, o, "input bitstream (default wav/test.ztb)");
     addoutput(*decode, o, "output WAV file (default: the input name with .wav)");
-    decode->add_option("--ber", o.ber, "bit error rate to inject, 0 to 0.002")->type_name("RATE");
+    decode->add_option("--ber", o.errormodel.ber, "bit error rate to inject, 0 to 0.002")->type_name("RATE");
     adderrormodeloptions(*decode, o.errormodel);
     addbitrate(*decode, o);
     addoutputbitrate(*decode, o);

@@ -12,7 +12,6 @@
 struct commandoptions {
     std::string input;  // empty: the document's bitstream (decode, scale)
     std::string output; // empty: the name the document builds from the input
-    std::optional<std::string> ber;
     std::optional<std::string> bitrate;
     std::optional<std::string> outputbitrate; // "encoded" or "scaled"
     std::optional<std::uint32_t> seed;

@@ -1,8 +1,11 @@
 #include "cli/documentsettings.h"
 
+#include <cstdio>
+
 #include "app/CTonvexDoc.h"
 #include "app/settings.h"
 #include "cli/probecommand.h"
+#include "drivers/errorchannel.h"
 
 namespace {
 
@@ -24,7 +27,17 @@ void applysettings(CTonvexDoc& doc, const commandoptions& options) {
             throw usageerror("--set " + assignment + ": expected NAME=VALUE");
         apply(doc, "--set " + assignment, assignment.substr(0, equals), assignment.substr(equals + 1));
     }
-    if (options.ber) apply(doc, "--ber " + *options.ber, "ber", *options.ber);
+    if (const auto& ber = options.errormodel.ber) {
+        apply(doc, "--ber " + *ber, "ber", *ber);
+        const bool independent = options.errormodel.model ? *options.errormodel.model == "independent"
+                                                          : !options.errormodel.pattern;
+        const double effective = independentrate(doc.ber);
+        if (independent && effective != doc.ber && !options.quiet)
+            std::fprintf(
+                stderr,
+                "warning: --ber %s flips bits at an effective rate of %.6g (draws in steps of 1/32768)\n",
+                ber->c_str(), effective);
+    }
     if (options.bitrate) {
         apply(doc, "--bitrate " + *options.bitrate, "scaledbitrate", *options.bitrate);
         doc.outputbitratemode = 1;
