@@ -13,6 +13,7 @@
 #include "cli/jsonreport.h"
 #include "cli/messagerecorder.h"
 #include "cli/outputfile.h"
+#include "cli/probecommand.h"
 #include "cli/terminalwindow.h"
 #include "drivers/random.h"
 #include "drivers/runreport.h"
@@ -51,6 +52,7 @@ int runoperation(operationkind kind, const commandoptions& options) {
     const runclock clock;
     decode ? doc.decodeZAT() : doc.scaleZAT();
     run.elapsedseconds = clock.seconds();
+    if (decode) warnforeignconfiguration(doc, run.input);
 
     run.completed = doc.stats.completed && recorder.messages().empty();
     if (run.completed && !output.commit()) {

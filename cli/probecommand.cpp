@@ -1,5 +1,6 @@
 #include "cli/probecommand.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <nlohmann/json.hpp>
 
@@ -71,4 +72,18 @@ void applyprobedconfiguration(CTonvexDoc& doc, const std::string& input, bool qu
     if (!result.error.empty()) throw runfailure("--config auto: " + result.error);
     for (const auto& [name, value] : result.settings) setsetting(doc, name, value);
     if (!quiet) std::fprintf(stderr, "configuration found: %s\n", configurationtext(result).c_str());
+}
+
+void warnforeignconfiguration(const CTonvexDoc& doc, const std::string& input) {
+    const drivestats& s = doc.stats;
+    const bool injected = doc.nbiterrors > 0 || s.frameserased > 0;
+    const int64_t damaged = std::max(s.framesconcealed + s.frameslost, s.passcrcfailures);
+    if (injected || s.frameshandled == 0 || 2 * damaged <= s.frameshandled) return;
+    std::fprintf(
+        stderr,
+        "warning: %lld of %lld frames concealed or lost and %lld pass CRCs failed without injected "
+        "errors; the stream was probably encoded with another configuration: try tonvex probe %s, or "
+        "decode with --config auto\n",
+        static_cast<long long>(s.framesconcealed + s.frameslost), static_cast<long long>(s.frameshandled),
+        static_cast<long long>(s.passcrcfailures), input.c_str());
 }

@@ -12,3 +12,8 @@ int runprobe(const commandoptions& options);
 // stream that no configuration decodes. Tells on standard error which settings were
 // found unless quiet.
 void applyprobedconfiguration(CTonvexDoc& doc, const std::string& input, bool quiet);
+
+// After a decode without injected errors: when most frames failed their CRCs, were
+// concealed or lost, the stream was most likely encoded with another configuration; says
+// so on standard error with the figures and points to the probe.
+void warnforeignconfiguration(const CTonvexDoc& doc, const std::string& input);
