@@ -1,6 +1,8 @@
 #include "cli/documentsettings.h"
 
+#include <cmath>
 #include <cstdio>
+#include <cstdlib>
 
 #include "app/CTonvexDoc.h"
 #include "app/settings.h"
@@ -44,4 +46,17 @@ void applysettings(CTonvexDoc& doc, const commandoptions& options) {
     }
     // CLI11 has already restricted the text to the two words.
     if (options.outputbitrate) doc.outputbitratemode = *options.outputbitrate == "scaled" ? 1 : 0;
+}
+
+void warnbitrate(const commandoptions& options, double used, int32_t samplerate) {
+    if (!options.bitrate || options.quiet) return;
+    const double asked = std::strtod(options.bitrate->c_str(), nullptr);
+    if (std::fabs(asked - used) < 0.005) return;
+    std::fprintf(stderr, "warning: --bitrate %s is not possible at %d Hz; using %.2f kbit/s\n",
+                 options.bitrate->c_str(), static_cast<int>(samplerate), used);
+}
+
+void warnscaledbitrate(const CTonvexDoc& doc, const commandoptions& options) {
+    const double used = doc.scaledframelen(doc.scaledbitrate) * 16.0 * doc.fs_khz / doc.framelen;
+    warnbitrate(options, used, static_cast<int32_t>(std::lround(doc.fs_khz * 1000.0)));
 }

@@ -1,5 +1,7 @@
 #include "cli/encodecommand.h"
 
+#include <unistd.h>
+
 #include <cstdio>
 #include <filesystem>
 
@@ -8,6 +10,7 @@
 #include "cli/documentsettings.h"
 #include "cli/exitcodes.h"
 #include "cli/outputfile.h"
+#include "cli/progressbar.h"
 #include "cli/streamtime.h"
 #include "drivers/runreport.h"
 #include "drivers/wordio.h"
@@ -76,7 +79,11 @@ int runencode(const commandoptions& options) {
     std::string error;
     encodestats stats;
     const runclock clock;
-    if (encodefile(options.input, pending.path(), settings, error, &stats) != 0) {
+    progressbar bar(stderr, !options.quiet && isatty(fileno(stderr)));
+    const int status = encodefile(options.input, pending.path(), settings, error, &stats,
+                                  [&bar](int percent) { bar.draw(percent); });
+    bar.clear();
+    if (status != 0) {
         std::fprintf(stderr, "%s\n", error.c_str());
         return exit_failure;
     }
@@ -85,6 +92,7 @@ int runencode(const commandoptions& options) {
         std::fprintf(stderr, "cannot rename the finished output to %s\n", output.c_str());
         return exit_failure;
     }
+    warnbitrate(options, stats.bitrate, samplerate_hz(samplerate_khz(stats.srindex)));
     if (!options.quiet) printsummary(stats, elapsed);
     return exit_success;
 }

@@ -53,6 +53,7 @@ int runoperation(operationkind kind, const commandoptions& options) {
     decode ? doc.decodeZAT() : doc.scaleZAT();
     run.elapsedseconds = clock.seconds();
     if (decode) warnforeignconfiguration(doc, run.input);
+    if (doc.stats.frameshandled > 0) warnscaledbitrate(doc, options);
 
     run.completed = doc.stats.completed && recorder.messages().empty();
     if (run.completed && !output.commit()) {

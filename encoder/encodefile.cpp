@@ -43,7 +43,7 @@ int fail(std::string& error, std::string text) {
 } // namespace
 
 int encodefile(const std::string& in, const std::string& out, const encodersettings& settings,
-               std::string& error, encodestats* stats) {
+               std::string& error, encodestats* stats, const std::function<void(int)>& progress) {
     SF_INFO info{};
     std::unique_ptr<SNDFILE, sndfilecloser> input(sf_open(in.c_str(), SFM_READ, &info));
     if (!input) return fail(error, "cannot read audio file " + in + ": " + sf_strerror(nullptr));
@@ -77,6 +77,7 @@ int encodefile(const std::string& in, const std::string& out, const encodersetti
     const double* channels[2] = {planar[0].data(), planar[1].data()};
     std::vector<uint16_t> words;
     int64_t samples = 0;
+    int shown = 0;
     for (;;) {
         const sf_count_t got = sf_readf_double(input.get(), interleaved.data(), n);
         if (got <= 0) break;
@@ -84,6 +85,8 @@ int encodefile(const std::string& in, const std::string& out, const encodersetti
             for (int32_t i = 0; i < n; i++)
                 planar[ch][i] = i < got ? interleaved[static_cast<size_t>(i) * nch + ch] : 0.0;
         samples += got;
+        const int percent = info.frames > 0 ? static_cast<int>(samples * 100 / info.frames) : 0;
+        if (progress && percent > shown) progress(shown = percent);
         words.clear();
         encoder.push(channels, words);
         if (!writewords(file, words)) return abandon("cannot write output file " + out);

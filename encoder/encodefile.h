@@ -2,6 +2,7 @@
 // Encoding of an audio file (anything libsndfile reads: WAV, FLAC, AIFF, ...; 1 or 2
 // channels at one of the eight sample rates) into a .ztb bitstream file.
 #include <cstdint>
+#include <functional>
 #include <string>
 
 #include "encoder/encodersettings.h"
@@ -16,6 +17,8 @@ struct encodestats {
 };
 
 // Returns 0 on success. On failure returns 1 with the reason in error; the output file
-// is then not created, or removed if it had been.
+// is then not created, or removed if it had been. progress, when given, hears the share
+// of the input encoded so far in percent whenever it grows (inputs of known length only).
 int encodefile(const std::string& in, const std::string& out, const encodersettings& settings,
-               std::string& error, encodestats* stats = nullptr);
+               std::string& error, encodestats* stats = nullptr,
+               const std::function<void(int)>& progress = {});
