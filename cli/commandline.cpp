@@ -23,15 +23,23 @@ void addoutput(CLI::App& command, commandoptions& o, const char* description) {
     command.add_option("-o,--output", o.output, description);
 }
 
+// What every rate comes down to: a whole number of 16-bit words per frame of 1024 samples.
+constexpr const char* bitraterange = "; frames hold 8 to 511 words, so the rate is rounded to a step of "
+                                     "16 x rate / 1024 and clamped (at most 383.25 kbit/s at 48 kHz, 127.75 at "
+                                     "16 kHz), with a warning giving the rate used";
+
 void addbitrate(CLI::App& command, commandoptions& o) {
-    command.add_option("--bitrate", o.bitrate, "scaled bitrate in kbit/s; implies --output-bitrate scaled")
+    command
+        .add_option("--bitrate", o.bitrate,
+                    std::string("scaled bitrate in kbit/s (default 80); implies --output-bitrate scaled") +
+                        bitraterange)
         ->type_name("KBPS");
 }
 
 void addoutputbitrate(CLI::App& command, commandoptions& o) {
     command
         .add_option("--output-bitrate", o.outputbitrate,
-                    "decode or keep the whole payload, or the scaled part")
+                    "decode or keep the whole payload (encoded, the default), or the scaled part")
         ->check(CLI::IsMember({"encoded", "scaled"}));
 }
 
@@ -77,6 +85,7 @@ int runcommandline(int argc, char** argv) {
                  "Exit status: 0 success, 1 the operation failed, 2 a bad option or value.",
                  "tonvex"};
     app.require_subcommand(1);
+    app.set_version_flag("--version", "tonvex " TONVEX_VERSION);
 
     commandoptions o;
     std::string seed;
@@ -84,11 +93,16 @@ int runcommandline(int argc, char** argv) {
     CLI::App* decode = app.add_subcommand("decode", "decode a bitstream to a 16-bit WAV file");
     addinput(*decode, o, "input bitstream (default wav/test.ztb)");
     addoutput(*decode, o, "output WAV file (default: the input name with .wav)");
-    decode->add_option("--ber", o.errormodel.ber, "bit error rate to inject, 0 to 0.002")->type_name("RATE");
+    decode
+        ->add_option("--ber", o.errormodel.ber,
+                     "bit error rate to inject, 0 (default) to 0.002; the independent model flips at a "
+                     "multiple of 1/32768, reported as the effective rate")
+        ->type_name("RATE");
     adderrormodeloptions(*decode, o.errormodel);
     addbitrate(*decode, o);
     addoutputbitrate(*decode, o);
-    decode->add_option("--seed", seed, "starting state of the random source (default 1)")->type_name("N");
+    decode->add_option("--seed", seed, "starting state of the random source, 0 to 4294967295 (default 1)")
+        ->type_name("N");
     addsettings(*decode, o);
     addconfig(*decode, o);
     addreports(*decode, o);
@@ -106,9 +120,17 @@ int runcommandline(int argc, char** argv) {
 
     CLI::App* encode =
         app.add_subcommand("encode", "encode an audio file (WAV, FLAC, AIFF, ...) to a bitstream");
-    encode->add_option("IN", o.input, "input audio file")->required();
+    encode
+        ->add_option("IN", o.input,
+                     "input audio file: 1 or 2 channels at 11.025, 12, 16, 22.05, 24, 32, 44.1 or 48 kHz")
+        ->required();
     addoutput(*encode, o, "output bitstream (default: the input name with .ztb)");
-    addbitrate(*encode, o);
+    encode
+        ->add_option("--bitrate", o.bitrate,
+                     std::string("bitrate of the stream in kbit/s (default 128); every frame has the same "
+                                 "length") +
+                         bitraterange)
+        ->type_name("KBPS");
     addsettings(*encode, o);
     addquiet(*encode, o);
 

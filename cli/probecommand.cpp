@@ -14,19 +14,17 @@ namespace {
 std::string scoretext(const probescore& s) {
     char text[200];
     std::snprintf(text, sizeof text,
-                  "%lld of %lld frames decoded, CRC balance %lld, %lld planes lost to pass CRCs, "
-                  "%lld samples at full scale",
+                  "%lld of %lld frames decoded, %lld CRC words matched, %lld checks failed, %lld samples at "
+                  "full scale",
                   static_cast<long long>(s.decoded), static_cast<long long>(s.frames),
-                  static_cast<long long>(s.verified), static_cast<long long>(s.passloss),
+                  static_cast<long long>(s.matched), static_cast<long long>(s.failed),
                   static_cast<long long>(s.clipped));
     return text;
 }
 
 nlohmann::ordered_json scorejson(const probescore& s) {
-    return {{"frames", s.frames},
-            {"decoded", s.decoded},
-            {"crc_balance", s.verified},
-            {"planes_lost", s.passloss},
+    return {{"frames", s.frames},        {"headers", s.headers},     {"decoded", s.decoded},
+            {"checks_failed", s.failed}, {"crc_matched", s.matched}, {"planes_lost", s.passloss},
             {"clipped", s.clipped}};
 }
 
@@ -58,7 +56,7 @@ int runprobe(const commandoptions& options) {
         std::printf("score: %s\n", scoretext(result.best).c_str());
         if (result.runnerup) std::printf("runner-up: %s\n", scoretext(*result.runnerup).c_str());
         std::printf("%d configurations tried\n", result.evaluated);
-        if (result.best.verified <= 0)
+        if (result.best.matched == 0)
             std::fprintf(stderr,
                          "warning: no CRC word confirms this configuration (a stream without CRC words "
                          "is identified by its header layout and plausible output only)\n");

@@ -124,7 +124,7 @@ struct passresult {
     int32_t nsig = 0;
     int32_t crcerror = 0;
     int32_t crcerrorpos = 100; // plane of the last failed pass CRC counted from the top; 100: none
-    int32_t passesintact = 0;  // pass CRC words read and matched over at least one protected bit
+    int32_t passesintact = 0;  // pass CRC words read and matched, where the CRC is not 0
     int32_t crccut = 0;        // 1 when the failure recorded is a pass whose CRC word the budget cut off
 };
 

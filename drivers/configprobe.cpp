@@ -158,10 +158,8 @@ class prober {
         result.frames = doc.stats.frameshandled;
         result.headers = doc.stats.frameshandled - doc.stats.frameslost;
         result.decoded = doc.stats.frameshandled - doc.stats.frameslost - doc.stats.framesconcealed;
-        // Less every check that failed, so that a few chance matches among many failures
-        // never outweigh a configuration that has no CRC words at all.
-        result.verified = doc.stats.crcintact - doc.stats.passcrcfailures - doc.stats.framesconcealed -
-                          doc.stats.frameslost;
+        result.failed = doc.stats.passcrcfailures + doc.stats.framesconcealed + doc.stats.frameslost;
+        result.matched = doc.stats.crcintact;
         result.clipped = clippedsamples(output);
         seen.emplace(values, result);
         return result;
@@ -208,8 +206,10 @@ class prober {
 } // namespace
 
 bool probescore::better(const probescore& other) const {
-    if (verified != other.verified) return verified > other.verified;
-    if (decoded != other.decoded) return decoded > other.decoded;
+    if (headers != other.headers) return headers > other.headers;
+    if (matched - failed != other.matched - other.failed)
+        return matched - failed > other.matched - other.failed;
+    if (matched != other.matched) return matched > other.matched;
     if (passloss != other.passloss) return passloss < other.passloss;
     return clipped < other.clipped;
 }
@@ -248,8 +248,9 @@ proberesult probeconfiguration(const std::string& path, int32_t frames) {
     // the layout again settles the result.
     const configuration standard = defaults();
     std::vector<std::pair<probescore, configuration>> starts;
+    starts.emplace_back(search.score(standard), standard); // first among equals
     for (const configuration& layout : prober::combinations(standard, groups().front()))
-        starts.emplace_back(search.score(layout), layout);
+        if (layout != standard) starts.emplace_back(search.score(layout), layout);
     int64_t mostheaders = 0;
     for (const auto& start : starts) mostheaders = std::max(mostheaders, start.first.headers);
     std::erase_if(starts, [mostheaders](const auto& start) { return start.first.headers < mostheaders; });
@@ -261,7 +262,7 @@ proberesult probeconfiguration(const std::string& path, int32_t frames) {
         search.descend(trial, 1);
         if (search.score(trial).better(search.score(values))) values = trial;
         const probescore s = search.score(values);
-        if (s.verified > 0 && s.passloss == 0 && s.decoded == s.frames) break;
+        if (s.matched > 0 && s.failed == 0) break;
     }
     search.descend(values, 0);
 

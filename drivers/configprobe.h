@@ -17,16 +17,16 @@
 #include <utility>
 #include <vector>
 
-// How well a configuration reads the probed frames, compared in this order: CRC words
-// that matched (pass CRCs, and frames under a side-information CRC) less the checks that
-// failed (failed pass CRCs, concealed and lost frames), frames
-// decoded (an intact header, not concealed), the passes behind failed pass CRCs, and
-// samples at full scale, since a misread stream tends to decode to loud noise.
+// How well a configuration reads the probed frames, compared in this order: more frames
+// with an intact header, CRC words matched over protected data less failed checks (failed
+// pass CRCs, concealed and lost frames), more CRC words matched, fewer planes behind failed pass
+// CRCs, fewer samples at full scale (a misread stream tends to decode to loud noise).
 struct probescore {
     int64_t frames = 0;   // frames the decode walked
     int64_t headers = 0;  // of them, with an intact header
-    int64_t verified = 0; // CRC words matched less checks failed, as above
-    int64_t decoded = 0;  // frames read with an intact header and not concealed
+    int64_t decoded = 0;  // of them, not lost and not concealed
+    int64_t failed = 0;   // failed pass CRCs, concealed and lost frames
+    int64_t matched = 0;  // CRC words that matched over protected data
     int64_t passloss = 0; // for each failed pass CRC, the planes from it to the 32nd
     int64_t clipped = 0;  // samples at full scale
 

@@ -51,7 +51,7 @@ class decoderset {
     template <class decoderstate>
     void countpasscrc(const decoderstate& decoder, bool lost, bool concealed, int32_t channel,
                       int64_t frameno);
-    void countsidecrc(int16_t sidecrcwords, bool lost, bool concealed);
+    void countsidecrc(const uint16_t* payload, int16_t sidecrcwords, bool lost, bool concealed);
     void countconcealed(bool concealed, int32_t channel, int64_t frameno, bool& framecounted);
 
     CTonvexDoc& doc;
@@ -115,9 +115,12 @@ void decoderset::countpasscrc(const decoderstate& decoder, bool lost, bool conce
     doc.emit({driveevent::passcrcfailed, frameno, 0, 0, channel, decoder.crcerrorpos});
 }
 
-void decoderset::countsidecrc(int16_t sidecrcwords, bool lost, bool concealed) {
+void decoderset::countsidecrc(const uint16_t* payload, int16_t sidecrcwords, bool lost, bool concealed) {
     const bool checked = doc.crcon == 1 && doc.weighton != 0 && doc.weightmode != 2;
-    if (checked && sidecrcwords > 0 && !lost && !concealed) doc.stats.crcintact += 1;
+    if (!checked || lost || concealed) return;
+    // Zero words pass any CRC check: only a check over data vouches for the frame.
+    const int32_t words = std::clamp<int32_t>(sidecrcwords, 0, reader.flen - reader.H);
+    if (std::any_of(payload, payload + words, [](uint16_t w) { return w != 0; })) doc.stats.crcintact += 1;
 }
 
 void decoderset::countconcealed(bool concealed, int32_t channel, int64_t frameno, bool& framecounted) {
@@ -162,7 +165,7 @@ void decoderset::decodeseparate(bool lost, int64_t frameno) {
         decoder.decode_frame();
         const bool concealed = decoder.blockmode >= LOST_FRAME;
         countpasscrc(decoder, lost, concealed, c, frameno);
-        countsidecrc(h.crcwords[c], lost, concealed);
+        countsidecrc(decoder.wordbuf, h.crcwords[c], lost, concealed);
         countconcealed(concealed, c, frameno, counted);
         convert(c);
     }
@@ -188,7 +191,7 @@ void decoderset::decodejoint(bool lost, int64_t frameno) {
     joint.chdec = channels.data();
     joint.decode_frame();
     countpasscrc(joint, lost, joint.blockmode == LOST_FRAME, -1, frameno);
-    countsidecrc(h.crcwords[0], lost, joint.blockmode == LOST_FRAME);
+    countsidecrc(joint.wordbuf, h.crcwords[0], lost, joint.blockmode == LOST_FRAME);
     bool counted = false;
 
     for (int16_t c = 0; c < nch; c++) {
