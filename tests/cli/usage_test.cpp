@@ -3,6 +3,8 @@
 // an output that looks complete after a failure.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+
 #include "toolrun.h"
 
 namespace {
@@ -129,13 +131,14 @@ TEST(CliUsage, FailedRunKeepsAnEarlierOutputAndLeavesNoPartialOne) {
     EXPECT_EQ(listdir(dir.path()).size(), 3u); // wav/, cut.ztb, cut.wav
 }
 
-TEST(CliUsage, NoArgumentsShowsTheHelp) {
+TEST(CliUsage, NoArgumentsWithoutAWindowShowsTheHelp) {
 #ifdef TONVEX_WITH_WINDOW
-    GTEST_SKIP() << "this build opens the window without arguments";
+    if (std::getenv("DISPLAY") || std::getenv("WAYLAND_DISPLAY") || std::getenv("QT_QPA_PLATFORM"))
+        GTEST_SKIP() << "this build opens the window without arguments";
 #endif
     scratchdir dir;
     const toolrun run = dir.run({});
-    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.status, 2);
     for (const char* command : {"decode", "scale", "encode", "info"}) EXPECT_TRUE(contains(run.out, command));
 }
 
