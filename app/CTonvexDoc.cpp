@@ -3,7 +3,7 @@
 #include <filesystem>
 #include <new>
 
-#include "bitstream/message.h"
+#include "base/message.h"
 
 CTonvexDoc::CTonvexDoc() {
     // The numeric settings hold their initial values from their declarations; the sample

@@ -9,8 +9,8 @@
 #include <memory>
 #include <string>
 
-#include "drivers/bursthistogram.h"
-#include "drivers/errorchannel.h"
+#include "engine/errors/bursthistogram.h"
+#include "engine/errors/errorchannel.h"
 
 // One row of the results panel. kind: 0 fixed-point number, 1 exponent form, 4 blank.
 struct inforow {

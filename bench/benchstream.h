@@ -9,8 +9,8 @@
 
 #include "app/CTonvexDoc.h"
 #include "app/framewindow.h"
-#include "bitstream/message.h"
-#include "drivers/random.h"
+#include "base/message.h"
+#include "base/random.h"
 #include "encoder/encodefile.h"
 
 namespace benchsupport {

@@ -7,7 +7,7 @@
 #include "app/CTonvexDoc.h"
 #include "app/settings.h"
 #include "cli/probecommand.h"
-#include "drivers/errorchannel.h"
+#include "engine/errors/errorchannel.h"
 
 namespace {
 

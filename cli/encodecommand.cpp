@@ -6,15 +6,15 @@
 #include <filesystem>
 
 #include "app/CTonvexDoc.h"
-#include "bitstream/frameheader.h"
 #include "cli/documentsettings.h"
 #include "cli/exitcodes.h"
 #include "cli/outputfile.h"
 #include "cli/progressbar.h"
 #include "cli/streamtime.h"
-#include "drivers/runreport.h"
-#include "drivers/wordio.h"
+#include "codec/format/frameheader.h"
 #include "encoder/encodefile.h"
+#include "engine/io/wordio.h"
+#include "engine/runreport.h"
 
 namespace {
 

@@ -6,8 +6,8 @@
 #include "app/settings.h"
 #include "cli/commandoptions.h"
 #include "cli/jsonreport.h"
-#include "drivers/errorchannel.h"
-#include "drivers/g192.h"
+#include "engine/errors/errorchannel.h"
+#include "engine/io/g192.h"
 
 namespace {
 

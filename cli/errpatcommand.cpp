@@ -7,13 +7,13 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "base/random.h"
 #include "cli/exitcodes.h"
 #include "cli/jsonreport.h"
 #include "cli/outputfile.h"
-#include "drivers/bursthistogram.h"
-#include "drivers/errorchannel.h"
-#include "drivers/patternmaker.h"
-#include "drivers/random.h"
+#include "engine/errors/bursthistogram.h"
+#include "engine/errors/errorchannel.h"
+#include "engine/errors/patternmaker.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 #include "app/inforowformat.h"
 #include "cli/errormodeloptions.h"
 #include "cli/streamtime.h"
-#include "drivers/runreport.h"
+#include "engine/runreport.h"
 
 namespace {
 

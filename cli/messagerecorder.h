@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "bitstream/message.h"
+#include "base/message.h"
 
 class messagerecorder {
   public:

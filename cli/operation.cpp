@@ -5,7 +5,8 @@
 #include <cstdio>
 
 #include "app/CTonvexDoc.h"
-#include "bitstream/message.h"
+#include "base/message.h"
+#include "base/random.h"
 #include "cli/documentsettings.h"
 #include "cli/errormodeloptions.h"
 #include "cli/eventlog.h"
@@ -15,9 +16,8 @@
 #include "cli/outputfile.h"
 #include "cli/probecommand.h"
 #include "cli/terminalwindow.h"
-#include "drivers/random.h"
-#include "drivers/runreport.h"
-#include "drivers/wordio.h"
+#include "engine/io/wordio.h"
+#include "engine/runreport.h"
 
 int runoperation(operationkind kind, const commandoptions& options) {
     CTonvexDoc doc;

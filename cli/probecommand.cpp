@@ -7,7 +7,7 @@
 #include "app/CTonvexDoc.h"
 #include "app/settings.h"
 #include "cli/exitcodes.h"
-#include "drivers/configprobe.h"
+#include "engine/configprobe.h"
 
 namespace {
 

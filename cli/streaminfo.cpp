@@ -4,11 +4,11 @@
 #include <cstdio>
 
 #include "app/CTonvexDoc.h"
-#include "bitstream/message.h"
+#include "base/message.h"
 #include "cli/streamtime.h"
-#include "drivers/readframe.h"
-#include "drivers/runreport.h"
-#include "drivers/wordio.h"
+#include "engine/io/wordio.h"
+#include "engine/readframe.h"
+#include "engine/runreport.h"
 
 namespace {
 

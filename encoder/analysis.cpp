@@ -3,8 +3,8 @@
 #include <cmath>
 #include <numbers>
 
-#include "decoder/codec.h"
-#include "synthesis/fft.h"
+#include "codec/decoder/codec.h"
+#include "codec/synthesis/fft.h"
 
 forwardmdct::forwardmdct(int32_t n_)
     : n(n_), m(n_ / 2), precos(m / 2), presin(m / 2), postcos(m / 2), postsin(m / 2), folded(m), re(m / 2),

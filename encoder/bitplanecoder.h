@@ -8,8 +8,8 @@
 #include <cstdint>
 #include <vector>
 
-#include "bitstream/bitstream.h"
-#include "decoder/codec.h"
+#include "base/bitstream.h"
+#include "codec/decoder/codec.h"
 #include "encoder/bitwriter.h"
 
 struct bitplaneconfig {

@@ -5,7 +5,7 @@
 // exactly the prefix a decoder with the same budget reads.
 #include <cstdint>
 
-#include "bitstream/bitstream.h"
+#include "base/bitstream.h"
 
 class bitwriter {
   public:

@@ -4,7 +4,7 @@
 // only legal sequences arise), and the grouping of a short-block frame's blocks.
 #include <cstdint>
 
-#include "decoder/codec.h"
+#include "codec/decoder/codec.h"
 
 // True when the part of the span (2*framelen samples, full scale 1.0) that the short
 // blocks cover holds an attack: a segment of shortlen samples whose high-passed energy

@@ -8,7 +8,7 @@
 #include <memory>
 #include <vector>
 
-#include "bitstream/frameheader.h"
+#include "codec/format/frameheader.h"
 #include "encoder/streamencoder.h"
 
 namespace {

@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <string>
 
-#include "bitstream/frameheader.h"
+#include "codec/format/frameheader.h"
 
 namespace {
 

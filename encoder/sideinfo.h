@@ -5,7 +5,7 @@
 // to the word boundary and a CRC word over all words of the side information.
 #include <cstdint>
 
-#include "decoder/codec.h"
+#include "codec/decoder/codec.h"
 #include "encoder/bitwriter.h"
 
 // Bits of the side information of c for its blockmode, without fill and CRC.

@@ -6,8 +6,21 @@
 #include "encoder/blockswitch.h"
 #include "encoder/sideinfo.h"
 
+namespace {
+
+// A sample as the analysis takes it: NaN is silence and everything else ends at full
+// scale, as in the decoder's PCM output; beyond it the analysis would overflow to inf and
+// NaN, and the weights would have no integer.
+double analysable(double x) {
+    if (std::isnan(x)) return 0.0;
+    return std::clamp(x, -1.0, 1.0);
+}
+
+} // namespace
+
 int16_t framewordsforbitrate(double kbps, double fs_khz) {
     const double n = std::floor(1024 * kbps / (fs_khz * 16.0) + 0.5);
+    if (std::isnan(n)) return 8; // a NaN rate has no length: the shortest frame
     return static_cast<int16_t>(std::clamp(n, 8.0, 511.0));
 }
 
@@ -66,7 +79,7 @@ void streamencoder::push(const double* const* input, std::vector<uint16_t>& out)
     for (int ch = 0; ch < nch; ch++) {
         std::vector<double>& h = history[ch];
         std::copy(h.begin() + framelen, h.end(), h.begin());
-        std::copy(input[ch], input[ch] + framelen, h.begin() + 2 * framelen);
+        std::transform(input[ch], input[ch] + framelen, h.begin() + 2 * framelen, analysable);
     }
     pushed++;
     // Frame t = pushed - 2 has its span (input frames t-1, t) and the look-ahead frame.

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "bitstream/frameheader.h"
+#include "codec/format/frameheader.h"
 #include "encoder/bitplanecoder.h"
 #include "encoder/bitwriter.h"
 #include "encoder/encodersettings.h"
@@ -29,7 +29,8 @@ class streamencoder {
     // empty string, or why the input or configuration cannot be coded.
     std::string open(const encodersettings& settings, int channels, int srindex);
 
-    // One frame of input: framelen samples per channel, input[ch], full scale 1.0.
+    // One frame of input: framelen samples per channel, input[ch], full scale 1.0 (NaN is
+    // taken as 0, values beyond full scale as full scale).
     // Appends the frame that this completes (if any) to out.
     void push(const double* const* input, std::vector<uint16_t>& out);
     // After the last input (nsamples per channel in all): codes silence until the

@@ -5,7 +5,7 @@
 // computes them.
 #include <cstdint>
 
-#include "decoder/codec.h"
+#include "codec/decoder/codec.h"
 
 // A coefficient of magnitude peak[j] must stay below this fraction of 2^31 after
 // division by its gain, so that no integer reaches bit 31.

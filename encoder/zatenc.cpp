@@ -4,7 +4,7 @@
 #include <bit>
 #include <cmath>
 
-#include "bitstream/frameheader.h"
+#include "codec/format/frameheader.h"
 #include "encoder/maskingmodel.h"
 #include "encoder/weightquant.h"
 

@@ -11,7 +11,7 @@
 #include <memory>
 #include <vector>
 
-#include "decoder/codec.h"
+#include "codec/decoder/codec.h"
 #include "encoder/analysis.h"
 #include "encoder/encodersettings.h"
 

@@ -4,7 +4,7 @@
 // concealment of lost frames after arbitrary ones are reached too.
 #include <vector>
 
-#include "drivers/handover.h"
+#include "engine/handover.h"
 #include "fuzz/framefuzzing.h"
 #include "fuzz/fuzzentries.h"
 #include "fuzz/fuzzsupport.h"

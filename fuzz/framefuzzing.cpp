@@ -1,8 +1,8 @@
 #include "fuzz/framefuzzing.h"
 
-#include "bitstream/frameheader.h"
-#include "drivers/handover.h"
-#include "drivers/pcm.h"
+#include "codec/format/frameheader.h"
+#include "engine/handover.h"
+#include "engine/io/pcm.h"
 #include "fuzz/fuzzsupport.h"
 
 namespace {

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "app/CTonvexDoc.h"
-#include "decoder/zatdec.h"
+#include "codec/decoder/zatdec.h"
 #include "fuzz/fuzzinput.h"
 
 // The stream parameters a first header gives, and the document geometry that follows.

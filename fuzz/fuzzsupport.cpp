@@ -6,7 +6,7 @@
 
 #include "app/CTonvexDoc.h"
 #include "app/settings.h"
-#include "drivers/random.h"
+#include "base/random.h"
 #include "fuzz/fuzzentries.h"
 #include "fuzz/fuzzinput.h"
 

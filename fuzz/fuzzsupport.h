@@ -8,7 +8,7 @@
 
 #include "app/CTonvexDoc.h"
 #include "app/framewindow.h"
-#include "bitstream/message.h"
+#include "base/message.h"
 #include "fuzz/fuzzinput.h"
 
 // Installs a silent message handler and an empty main window for its lifetime.

@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <vector>
 
-#include "bitstream/frameheader.h"
+#include "codec/format/frameheader.h"
 #include "fuzz/fuzzentries.h"
 #include "fuzz/fuzzinput.h"
 #include "fuzz/fuzzsupport.h"

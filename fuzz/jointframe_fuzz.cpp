@@ -4,11 +4,11 @@
 // decoders, which then run band gains and synthesis with the joint decoder's signs.
 #include <vector>
 
-#include "drivers/handover.h"
+#include "codec/joint/jzat.h"
+#include "engine/handover.h"
 #include "fuzz/framefuzzing.h"
 #include "fuzz/fuzzentries.h"
 #include "fuzz/fuzzsupport.h"
-#include "joint/jzat.h"
 
 int fuzz_jointframe(const uint8_t* data, size_t size) {
     fuzzrun run(data, size);

@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "app/CTonvexDoc.h"
-#include "drivers/readframe.h"
+#include "engine/readframe.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "bitstream/frameheader.h"
+#include "codec/format/frameheader.h"
 
 class CTonvexDoc;
 

@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "drivers/random.h"
+#include "base/random.h"
 
 namespace {
 

@@ -14,7 +14,7 @@
 #include "app/gui/inputblocker.h"
 #include "app/gui/menucommands.h"
 #include "app/gui/settingdialogs.h"
-#include "bitstream/message.h"
+#include "base/message.h"
 
 namespace {
 std::string formatcaption(const char* format, const std::string& label, double value,

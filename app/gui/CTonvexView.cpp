@@ -8,7 +8,7 @@
 #include "app/gui/CMainFrame.h"
 #include "app/gui/uifont.h"
 #include "app/inforowformat.h"
-#include "bitstream/message.h"
+#include "base/message.h"
 
 namespace {
 const QColor background(210, 210, 205);

@@ -5,7 +5,7 @@
 #include <QStyle>
 
 #include "app/gui/CTonvexApp.h"
-#include "bitstream/message.h"
+#include "base/message.h"
 
 int runwindow(int argc, char** argv) {
     QApplication application(argc, argv);

@@ -6,7 +6,7 @@
 #include <cmath>
 
 #include "app/gui/uifont.h"
-#include "bitstream/message.h"
+#include "base/message.h"
 
 namespace {
 constexpr int fieldid = 1000;

@@ -1,4 +1,4 @@
-#include "bitstream/bands.h"
+#include "codec/format/bands.h"
 
 #include <gtest/gtest.h>
 
@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "bitstream/frameheader.h"
+#include "codec/format/frameheader.h"
 #include "messagerecorder.h"
 
 namespace {

@@ -1,11 +1,11 @@
-#include "bitstream/bitstream.h"
+#include "base/bitstream.h"
 
 #include <gtest/gtest.h>
 
 #include <random>
 #include <vector>
 
-#include "drivers/random.h"
+#include "base/random.h"
 #include "messagerecorder.h"
 
 namespace {

@@ -1,4 +1,4 @@
-#include "bitstream/frameheader.h"
+#include "codec/format/frameheader.h"
 
 #include <gtest/gtest.h>
 

@@ -4,8 +4,8 @@
 #include <cstdint>
 #include <vector>
 
-#include "decoder/payload.h"
-#include "decoder/zatdec.h"
+#include "codec/decoder/payload.h"
+#include "codec/decoder/zatdec.h"
 #include "tests/decoder/payloadbuilder.h"
 
 struct channelfixture {
@@ -25,4 +25,20 @@ struct channelfixture {
         startpayload(dec, dec.payloadwords);
     }
     int32_t coef(int32_t block, int32_t index) const { return dec.mdcti[block][index]; }
+};
+
+// Long frames at 48 kHz after a long frame, weights in the passes (mode 2), 32 bands of 32
+// coefficients, the synthesis writing into out.
+struct longframefixture : channelfixture {
+    std::vector<double> out = std::vector<double>(1024, 0.0);
+    longframefixture() {
+        dec.setsamplerate(7);
+        dec.setbands();
+        dec.bndsize2.assign(32, 32);
+        dec.outbuf = out.data();
+        dec.weighton = 1;
+        dec.weightmode = 2;
+        dec.blockmode = ALL_LONG;
+        dec.lastblockmode = ALL_LONG;
+    }
 };

@@ -4,8 +4,8 @@
 #include <string>
 #include <vector>
 
-#include "bitstream/message.h"
-#include "decoder/zatdec.h"
+#include "base/message.h"
+#include "codec/decoder/zatdec.h"
 
 namespace {
 

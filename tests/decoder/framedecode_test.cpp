@@ -9,21 +9,12 @@ namespace {
 
 // A long-frame decoder in the default configuration (weights in the passes, pass CRCs),
 // after a long frame, with 32 bands of 32 coefficients.
-struct framefixture : channelfixture {
-    std::vector<double> out = std::vector<double>(1024, 0.0);
+struct framefixture : longframefixture {
     framefixture() {
-        dec.setsamplerate(7);
-        dec.setbands();
-        dec.bndsize2.assign(32, 32);
-        dec.outbuf = out.data();
-        dec.weighton = 1;
-        dec.weightmode = 2;
         dec.crcon = 1;
         dec.runmode = 2;
         dec.runparam = 1;
         dec.reconmode = 4;
-        dec.blockmode = ALL_LONG;
-        dec.lastblockmode = ALL_LONG;
         dec.nbandcoded = 1;
         dec.topbitplane = 1;
     }

@@ -1,4 +1,4 @@
-#include "decoder/gaincache.h"
+#include "codec/decoder/gaincache.h"
 
 #include <gtest/gtest.h>
 

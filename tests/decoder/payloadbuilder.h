@@ -6,7 +6,7 @@
 #include <utility>
 #include <vector>
 
-#include "bitstream/bitstream.h"
+#include "base/bitstream.h"
 
 class payloadbuilder {
   public:

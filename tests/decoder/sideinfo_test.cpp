@@ -2,7 +2,7 @@
 
 #include <vector>
 
-#include "decoder/payload.h"
+#include "codec/decoder/payload.h"
 #include "tests/decoder/channelfixture.h"
 
 namespace {

@@ -3,8 +3,8 @@
 #include <string>
 #include <vector>
 
-#include "bitstream/message.h"
-#include "decoder/significance.h"
+#include "base/message.h"
+#include "codec/decoder/significance.h"
 #include "tests/decoder/channelfixture.h"
 
 namespace {

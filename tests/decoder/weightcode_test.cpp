@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
-#include "decoder/fieldreader.h"
-#include "decoder/payload.h"
-#include "decoder/weightcode.h"
+#include "codec/decoder/fieldreader.h"
+#include "codec/decoder/payload.h"
+#include "codec/decoder/weightcode.h"
 #include "tests/decoder/payloadbuilder.h"
 
 namespace {

@@ -3,8 +3,8 @@
 #include <cmath>
 #include <filesystem>
 
+#include "base/random.h"
 #include "driverfixture.h"
-#include "drivers/random.h"
 
 namespace {
 

@@ -6,8 +6,8 @@
 #include <sstream>
 
 #include "app/settings.h"
+#include "base/random.h"
 #include "driverfixture.h"
-#include "drivers/random.h"
 
 namespace {
 

@@ -1,5 +1,5 @@
 #include "app/CTonvexDoc.h"
-#include "drivers/random.h"
+#include "base/random.h"
 
 #include <gtest/gtest.h>
 

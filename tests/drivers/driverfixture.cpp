@@ -4,8 +4,8 @@
 #include <fstream>
 #include <iterator>
 
-#include "bitstream/frameheader.h"
-#include "drivers/random.h"
+#include "base/random.h"
+#include "codec/format/frameheader.h"
 #include "tests/scratchdir.h"
 
 void drivertest::SetUp() {

@@ -11,7 +11,7 @@
 
 #include "app/CTonvexDoc.h"
 #include "app/framewindow.h"
-#include "bitstream/message.h"
+#include "base/message.h"
 
 struct recordingwindow : framewindow {
     std::vector<int32_t> progress;

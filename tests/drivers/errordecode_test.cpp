@@ -5,9 +5,9 @@
 #include <cmath>
 #include <filesystem>
 
+#include "base/random.h"
 #include "driverfixture.h"
-#include "drivers/g192.h"
-#include "drivers/random.h"
+#include "engine/io/g192.h"
 
 namespace {
 

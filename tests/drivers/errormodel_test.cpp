@@ -9,10 +9,10 @@
 
 #include "app/CTonvexDoc.h"
 #include "app/settings.h"
-#include "drivers/bursthistogram.h"
-#include "drivers/patternmaker.h"
-#include "drivers/random.h"
-#include "drivers/twostatechannel.h"
+#include "base/random.h"
+#include "engine/errors/bursthistogram.h"
+#include "engine/errors/patternmaker.h"
+#include "engine/errors/twostatechannel.h"
 
 namespace {
 

@@ -2,9 +2,9 @@
 // hand-built pattern bit by bit and frame by frame.
 #include <bit>
 
+#include "base/random.h"
 #include "driverfixture.h"
-#include "drivers/g192.h"
-#include "drivers/random.h"
+#include "engine/io/g192.h"
 
 namespace {
 

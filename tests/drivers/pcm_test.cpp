@@ -1,11 +1,11 @@
-#include "drivers/pcm.h"
+#include "engine/io/pcm.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <vector>
 
-#include "drivers/random.h"
+#include "base/random.h"
 
 TEST(PcmConversion, LimitsWithoutDither) {
     const double in[] = {1.0, -1.0, 0.49999 / 32768, 2.5, -7.0, 0.5 / 32768, -0.5 / 32768, 1000.0 / 32768};

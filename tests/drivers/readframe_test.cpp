@@ -1,9 +1,9 @@
-#include "drivers/readframe.h"
+#include "engine/readframe.h"
 
 #include <cstdio>
 
 #include "driverfixture.h"
-#include "drivers/wordio.h"
+#include "engine/io/wordio.h"
 
 namespace {
 

@@ -2,9 +2,9 @@
 // that decoding a scaled stream equals decoding the original at the scaled bitrate.
 #include <filesystem>
 
-#include "bitstream/frameheader.h"
+#include "base/random.h"
+#include "codec/format/frameheader.h"
 #include "driverfixture.h"
-#include "drivers/random.h"
 
 namespace {
 

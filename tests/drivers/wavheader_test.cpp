@@ -1,4 +1,4 @@
-#include "drivers/wavheader.h"
+#include "engine/io/wavheader.h"
 
 #include <gtest/gtest.h>
 

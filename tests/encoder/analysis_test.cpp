@@ -8,8 +8,8 @@
 #include <random>
 #include <vector>
 
-#include "bitstream/frameheader.h"
-#include "decoder/zatdec.h"
+#include "codec/decoder/zatdec.h"
+#include "codec/format/frameheader.h"
 #include "encoder/analysis.h"
 
 namespace {

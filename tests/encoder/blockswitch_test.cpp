@@ -5,7 +5,7 @@
 #include <numbers>
 #include <vector>
 
-#include "decoder/codec.h"
+#include "codec/decoder/codec.h"
 #include "encoder/blockswitch.h"
 
 namespace {

@@ -8,7 +8,7 @@
 #include <numbers>
 #include <random>
 
-#include "drivers/random.h"
+#include "base/random.h"
 #include "encoder/encodefile.h"
 #include "tests/scratchdir.h"
 

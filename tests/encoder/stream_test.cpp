@@ -6,7 +6,7 @@
 #include <cstdio>
 #include <set>
 
-#include "bitstream/frameheader.h"
+#include "codec/format/frameheader.h"
 #include "encoder/encodefile.h"
 #include "encoder/streamencoder.h"
 #include "roundtrip.h"

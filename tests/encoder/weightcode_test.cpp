@@ -3,9 +3,9 @@
 
 #include <vector>
 
-#include "bitstream/bitstream.h"
-#include "decoder/fieldreader.h"
-#include "decoder/weightcode.h"
+#include "base/bitstream.h"
+#include "codec/decoder/fieldreader.h"
+#include "codec/decoder/weightcode.h"
 #include "encoder/bitwriter.h"
 #include "encoder/weightcode.h"
 

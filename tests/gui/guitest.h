@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "bitstream/message.h"
+#include "base/message.h"
 
 class CMainFrame;
 

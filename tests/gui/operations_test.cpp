@@ -15,7 +15,7 @@
 #include "app/gui/CTonvexView.h"
 #include "app/gui/inputblocker.h"
 #include "app/gui/menucommands.h"
-#include "drivers/random.h"
+#include "base/random.h"
 #include "guitest.h"
 
 using namespace menucommand;

@@ -9,8 +9,8 @@
 #include "app/CTonvexDoc.h"
 #include "app/framewindow.h"
 #include "app/settings.h"
-#include "bitstream/message.h"
-#include "drivers/random.h"
+#include "base/message.h"
+#include "base/random.h"
 #include "fuzz/driverfuzzing.h"
 #include "fuzz/fuzzsupport.h"
 

@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "bitstream/frameheader.h"
+#include "codec/format/frameheader.h"
 
 // A conformance stream and the settings it decodes with.
 struct hostilestream {

@@ -4,8 +4,8 @@
 #include <cstdint>
 #include <vector>
 
-#include "decoder/payload.h"
-#include "joint/jzat.h"
+#include "codec/decoder/payload.h"
+#include "codec/joint/jzat.h"
 #include "tests/decoder/payloadbuilder.h"
 
 struct jointfixture {

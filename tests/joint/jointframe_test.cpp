@@ -4,8 +4,8 @@
 #include <string>
 #include <vector>
 
-#include "bitstream/message.h"
-#include "drivers/random.h"
+#include "base/message.h"
+#include "base/random.h"
 #include "tests/joint/jointfixture.h"
 
 TEST(JointState, AllocationKeepsTwoGroupRowsAndTheSignArrays) {

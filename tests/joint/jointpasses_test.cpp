@@ -4,7 +4,7 @@
 #include <tuple>
 #include <vector>
 
-#include "decoder/significance.h"
+#include "codec/decoder/significance.h"
 #include "tests/joint/jointfixture.h"
 
 namespace {

@@ -3,8 +3,8 @@
 #include <cmath>
 #include <vector>
 
-#include "decoder/zatdec.h"
-#include "drivers/random.h"
+#include "base/random.h"
+#include "codec/decoder/zatdec.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "synthesis/fft.h"
+#include "codec/synthesis/fft.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "synthesis/imdct.h"
+#include "codec/synthesis/imdct.h"
 
 #include <gtest/gtest.h>
 

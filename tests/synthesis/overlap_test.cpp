@@ -3,7 +3,7 @@
 #include <random>
 #include <vector>
 
-#include "decoder/zatdec.h"
+#include "codec/decoder/zatdec.h"
 
 namespace {
 

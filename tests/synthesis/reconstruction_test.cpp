@@ -10,7 +10,7 @@
 #include <random>
 #include <vector>
 
-#include "decoder/zatdec.h"
+#include "codec/decoder/zatdec.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "synthesis/windows.h"
+#include "codec/synthesis/windows.h"
 
 #include <gtest/gtest.h>
 
@@ -6,7 +6,7 @@
 #include <numbers>
 #include <vector>
 
-#include "decoder/codec.h"
+#include "codec/decoder/codec.h"
 
 TEST(Windows, BesselI0) {
     EXPECT_EQ(besseli0(0.0), 1.0);

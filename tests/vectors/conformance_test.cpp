@@ -16,8 +16,8 @@
 #include "app/CTonvexDoc.h"
 #include "app/framewindow.h"
 #include "app/settings.h"
-#include "bitstream/message.h"
-#include "drivers/random.h"
+#include "base/message.h"
+#include "base/random.h"
 
 namespace {
 
@@ -39,8 +39,8 @@ std::string vectordir() {
     return TONVEX_VECTOR_DIR;
 }
 
-std::vector<vectorrow> readmanifest() {
-    std::ifstream in(vectordir() + "/MANIFEST.tsv");
+std::vector<vectorrow> readmanifest(const std::string& dir = vectordir()) {
+    std::ifstream in(dir + "/MANIFEST.tsv");
     std::vector<vectorrow> rows;
     std::string line;
     std::getline(in, line); // column names
@@ -165,6 +165,27 @@ TEST_P(conformance, MatchesTheExpectedOutputByteForByte) {
     if (!same)
         ADD_FAILURE() << row.name << ": first difference at "
                       << (row.scale() ? streamdifference(got, want) : wavdifference(got, want));
+}
+
+// The shared set only ever grows; its copy here must not fall behind.
+TEST(conformancecopy, HoldsEveryRowOfTheSharedManifest) {
+    const std::string shared = TONVEX_SHARED_VECTOR_DIR;
+    if (!std::filesystem::exists(shared + "/MANIFEST.tsv")) GTEST_SKIP() << "no shared vectors at " << shared;
+    const auto fields = [](const vectorrow& row) {
+        return row.stream + '\t' + row.expected + '\t' + row.settings;
+    };
+    std::map<std::string, std::string> local;
+    for (const vectorrow& row : readmanifest()) local[row.name] = fields(row);
+    const auto rows = readmanifest(shared);
+    ASSERT_FALSE(rows.empty());
+    for (const vectorrow& row : rows) {
+        const auto found = local.find(row.name);
+        EXPECT_TRUE(found != local.end() && found->second == fields(row))
+            << row.name << " is missing or differs here: copy " << shared << " again";
+        for (const std::string& file : {row.stream, row.expected})
+            EXPECT_TRUE(readbytes(vectordir() + "/" + file) == readbytes(shared + "/" + file))
+                << file << " of " << row.name << " is missing or differs here";
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(vectors, conformance, ::testing::ValuesIn(readmanifest()),

@@ -10,7 +10,7 @@
 #include "app/gui/CMainFrame.h"
 #include "app/gui/CTonvexApp.h"
 #include "app/gui/menucommands.h"
-#include "bitstream/message.h"
+#include "base/message.h"
 
 int main(int argc, char** argv) {
     if (argc != 2) {

@@ -1,0 +1,59 @@
+#pragma once
+// readframe: the walk of both drivers through a bitstream file. It finds the first intact
+// header (sync search), then hands out one frame per call: read with its payload behind
+// the header in the document's framebuf, or lost (a damaged header, or a frame skipped
+// because the next header found carries a later index). After a damaged header it finds
+// the next one by trusting the damaged length, then the last good length, then sliding
+// word by word. File positions and bytesleft are in bytes, frame lengths in words.
+#include <cstdint>
+#include <cstdio>
+
+#include "codec/format/frameheader.h"
+
+class CTonvexDoc;
+
+class framereader {
+  public:
+    enum class search { found, notfound, failed };
+    enum class frame { good, lost, failed };
+
+    // injecterrors: pass every word read by the frame loop through the document's
+    // inserterrors (the decode driver); the scaler reads the file as it is.
+    framereader(CTonvexDoc& doc, std::FILE* input, int64_t filelength, bool injecterrors);
+
+    // Finds the first header that has its sync word and passes its CRC, and leaves the
+    // file at its start. No bit errors are inserted here.
+    search syncsearch();
+    // One pass of the frame loop. frameno numbers the frame for the document's events.
+    frame next(int64_t frameno);
+
+    decodeheader header;
+    int16_t H = 5;
+    int64_t filelength = 0;
+    int64_t bytesleft = 0;
+    int16_t prevwords = 0; // framewords of the last intact header
+    int16_t lastindex = 15;
+    int16_t skip = 0;
+    int16_t flen = 0; // framewords of the frame just read (good frames)
+    // Separate coding only: the payload of an intact frame must split evenly among
+    // channels; channelpayload is each channel's share.
+    bool splittest = false;
+    int16_t channels = 1;
+    int16_t channelpayload = 0;
+
+  private:
+    enum class attempt { found, notfound, failed };
+
+    bool readheaderwords();
+    bool headerpasses() const;
+    bool hassyncandcrc() const { return header.syncfound == 1 && headerpasses(); }
+    frame readpayload();
+    // Re-synchronisation after a damaged header; sets skip and bytesleft.
+    frame resync(int64_t frameno, int64_t bytesbefore);
+    attempt trustlength(int16_t length);
+    attempt slide();
+
+    CTonvexDoc& doc;
+    std::FILE* input;
+    bool injecterrors;
+};
