@@ -75,7 +75,9 @@ void applyprobedconfiguration(CTonvexDoc& doc, const std::string& input, bool qu
 void warnforeignconfiguration(const CTonvexDoc& doc, const std::string& input) {
     const drivestats& s = doc.stats;
     const bool injected = doc.nbiterrors > 0 || s.frameserased > 0;
-    const int64_t damaged = std::max(s.framesconcealed + s.frameslost, s.passcrcfailures);
+    // A frame too short for its first pass is concealed too, but for want of bits.
+    const int64_t concealed = std::max<int64_t>(0, s.framesconcealed - s.passescut);
+    const int64_t damaged = std::max(concealed + s.frameslost, s.passcrcfailures);
     if (injected || s.frameshandled == 0 || 2 * damaged <= s.frameshandled) return;
     std::fprintf(
         stderr,
