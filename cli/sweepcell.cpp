@@ -183,7 +183,7 @@ bool runcell(const sweepgrid& grid, const sweepcell& cell, const preparedstream&
     // draws from the random source as it does with errors, so that noise filling and
     // concealment draw the same values until the first error strikes.
     commandoptions clean = o;
-    if (clean.ber) clean.ber = "0";
+    if (clean.errormodel.ber) clean.errormodel.ber = "0";
     if (clean.errormodel.fer) clean.errormodel.fer = "0";
     if (clean.errormodel.pattern) clean.errormodel = {};
     const std::string name = workdir + "/cell" + std::to_string(cell.index);

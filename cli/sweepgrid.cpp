@@ -51,7 +51,7 @@ commandoptions celloptions(const sweepgrid& g, const sweepcell& c) {
     o.settings = g.settings;
     o.settings.push_back("dither=0");
     o.settings.push_back("concealmethod=" + c.conceal);
-    if (!c.ber.empty()) o.ber = c.ber;
+    if (!c.ber.empty()) o.errormodel.ber = c.ber;
     o.errormodel.model = c.model;
     if (!c.gamma.empty()) o.errormodel.gamma = c.gamma;
     if (!c.fer.empty()) o.errormodel.fer = c.fer;

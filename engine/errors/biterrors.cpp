@@ -20,10 +20,8 @@ void CTonvexDoc::inserterrors(uint16_t* words, int32_t n, int32_t enabled) {
         if (enabled != 0) {
             if (errormodel == errormodel_independent) {
                 // 16 draws per word, least significant bit first, whatever ber is.
-                for (int b = 0; b < 16; b++) {
-                    const double u = 1.0 - random_draw() / 32767.0;
-                    if (u < ber) flips = static_cast<uint16_t>(flips | (1u << b));
-                }
+                for (int b = 0; b < 16; b++)
+                    if (independentflip(random_draw(), ber)) flips = static_cast<uint16_t>(flips | (1u << b));
             } else if (errormodel == errormodel_gilbert) {
                 flips = errors.gilbertflips(ber, gamma);
             } else if (errors.bitpattern()) {
@@ -37,6 +35,12 @@ void CTonvexDoc::inserterrors(uint16_t* words, int32_t n, int32_t enabled) {
         nbitsseen += 16;
         words[w] = word;
     }
+}
+
+double independentrate(double ber) {
+    int flipping = 0;
+    for (int draw = 0; draw <= random_max; draw++) flipping += independentflip(draw, ber) ? 1 : 0;
+    return flipping / (random_max + 1.0);
 }
 
 bool CTonvexDoc::eraseframe(int64_t frameno) {
