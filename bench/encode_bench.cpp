@@ -31,11 +31,13 @@ std::vector<double> musiclike(int channel) {
     return x;
 }
 
-void encodestereo(benchmark::State& state, int32_t jointcoding, double kbps) {
+void encodestereo(benchmark::State& state, int32_t jointcoding, double kbps,
+                  encodertune tune = encodertune::snr) {
     const std::vector<double> left = musiclike(0), right = musiclike(1);
     encodersettings settings;
     settings.bitrate = kbps;
     settings.jointcoding = jointcoding;
+    settings.tune = tune;
     std::vector<uint16_t> out;
     for (auto _ : state) {
         streamencoder encoder;
@@ -62,10 +64,14 @@ void BM_EncodeSeparate128(benchmark::State& state) {
 void BM_EncodeJoint256(benchmark::State& state) {
     encodestereo(state, 1, 256.0);
 }
+void BM_EncodeJoint128Perceptual(benchmark::State& state) {
+    encodestereo(state, 1, 128.0, encodertune::perceptual);
+}
 
 BENCHMARK(BM_EncodeJoint128)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_EncodeSeparate128)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_EncodeJoint256)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_EncodeJoint128Perceptual)->Unit(benchmark::kMillisecond);
 
 } // namespace
 

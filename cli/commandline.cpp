@@ -6,6 +6,7 @@
 #include <cstdio>
 
 #include "cli/commandoptions.h"
+#include "cli/comparecommand.h"
 #include "cli/encodecommand.h"
 #include "cli/errpatcommand.h"
 #include "cli/exitcodes.h"
@@ -13,6 +14,8 @@
 #include "cli/interruption.h"
 #include "cli/operation.h"
 #include "cli/outputoptions.h"
+#include "cli/probecommand.h"
+#include "cli/sweepcommand.h"
 
 namespace {
 
@@ -20,15 +23,23 @@ void addinput(CLI::App& command, commandoptions& o, const char* description) {
     command.add_option("IN", o.input, description);
 }
 
+// What every rate comes down to: a whole number of 16-bit words per frame of 1024 samples.
+constexpr const char* bitraterange = "; frames hold 8 to 511 words, so the rate is rounded to a step of "
+                                     "16 x rate / 1024 and clamped (at most 383.25 kbit/s at 48 kHz, 127.75 at "
+                                     "16 kHz), with a warning giving the rate used";
+
 void addbitrate(CLI::App& command, commandoptions& o) {
-    command.add_option("--bitrate", o.bitrate, "scaled bitrate in kbit/s; implies --output-bitrate scaled")
+    command
+        .add_option("--bitrate", o.bitrate,
+                    std::string("scaled bitrate in kbit/s (default 80); implies --output-bitrate scaled") +
+                        bitraterange)
         ->type_name("KBPS");
 }
 
 void addoutputbitrate(CLI::App& command, commandoptions& o) {
     command
         .add_option("--output-bitrate", o.outputbitrate,
-                    "decode or keep the whole payload, or the scaled part")
+                    "decode or keep the whole payload (encoded, the default), or the scaled part")
         ->check(CLI::IsMember({"encoded", "scaled"}));
 }
 
@@ -38,6 +49,14 @@ void addsettings(CLI::App& command, commandoptions& o) {
         ->type_name("NAME=VALUE")
         ->expected(1)
         ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll);
+}
+
+void addconfig(CLI::App& command, commandoptions& o) {
+    command
+        .add_option("--config", o.config,
+                    "auto: find the stream's coding configuration first, as tonvex probe does")
+        ->check(CLI::IsMember({"auto"}))
+        ->type_name("auto");
 }
 
 void addreports(CLI::App& command, commandoptions& o) {
@@ -68,6 +87,7 @@ int runcommandline(int argc, char** argv) {
                  "interrupted.",
                  "tonvex"};
     app.require_subcommand(1);
+    app.set_version_flag("--version", "tonvex " TONVEX_VERSION);
 
     commandoptions o;
     std::string seed;
@@ -77,12 +97,18 @@ int runcommandline(int argc, char** argv) {
     addoutputoptions(*decode, o,
                      "output audio file, - for standard output (default: the input name with .wav)");
     addaudiooptions(*decode, o);
-    decode->add_option("--ber", o.ber, "bit error rate to inject, 0 to 0.002")->type_name("RATE");
+    decode
+        ->add_option("--ber", o.errormodel.ber,
+                     "bit error rate to inject, 0 (default) to 0.002; the independent model flips at a "
+                     "multiple of 1/32768, reported as the effective rate")
+        ->type_name("RATE");
     adderrormodeloptions(*decode, o.errormodel);
     addbitrate(*decode, o);
     addoutputbitrate(*decode, o);
-    decode->add_option("--seed", seed, "starting state of the random source (default 1)")->type_name("N");
+    decode->add_option("--seed", seed, "starting state of the random source, 0 to 4294967295 (default 1)")
+        ->type_name("N");
     addsettings(*decode, o);
+    addconfig(*decode, o);
     addreports(*decode, o);
     addquiet(*decode, o);
 
@@ -93,15 +119,26 @@ int runcommandline(int argc, char** argv) {
     addbitrate(*scale, o);
     addoutputbitrate(*scale, o);
     addsettings(*scale, o);
+    addconfig(*scale, o);
     addreports(*scale, o);
     addquiet(*scale, o);
 
     CLI::App* encode =
         app.add_subcommand("encode", "encode an audio file (WAV, FLAC, AIFF, ...) to a bitstream");
-    encode->add_option("IN", o.input, "input audio file, - for standard input")->required();
+    encode
+        ->add_option("IN", o.input,
+                     "input audio file, - for standard input: 1 or 2 channels at 11.025, 12, 16, 22.05, "
+                     "24, 32, 44.1 or 48 kHz")
+        ->required();
     addoutputoptions(*encode, o,
                      "output bitstream, - for standard output (default: the input name with .ztb)");
-    addbitrate(*encode, o);
+    encode->add_option("--tune", o.tune, "noise shaping: snr (white noise, the default) or perceptual");
+    encode
+        ->add_option("--bitrate", o.bitrate,
+                     std::string("bitrate of the stream in kbit/s (default 128); every frame has the same "
+                                 "length") +
+                         bitraterange)
+        ->type_name("KBPS");
     addsettings(*encode, o);
     addquiet(*encode, o);
 
@@ -109,8 +146,18 @@ int runcommandline(int argc, char** argv) {
     info->add_option("IN", o.input, "input bitstream, - for standard input")->required();
     info->add_flag("--json", o.json, "print the description as one JSON object");
 
+    CLI::App* probe = app.add_subcommand(
+        "probe", "find the coding configuration of a bitstream and print it as --set arguments");
+    probe->add_option("IN", o.input, "input bitstream")->required();
+    probe->add_flag("--json", o.json, "print the configuration and the scores as one JSON object");
+
     errpatoptions errpatvalues;
     CLI::App* errpat = adderrpatcommand(app, errpatvalues, o, seed);
+    compareoptions comparevalues;
+    CLI::App* compare = addcomparecommand(app, comparevalues);
+    sweepoptions sweepvalues;
+    sweepvalues.program = argc > 0 ? argv[0] : "tonvex";
+    CLI::App* sweep = addsweepcommand(app, sweepvalues);
 
     try {
         app.parse(argc, argv);
@@ -126,6 +173,9 @@ int runcommandline(int argc, char** argv) {
         if (*scale) return runoperation(operationkind::scale, o);
         if (*encode) return runencode(o);
         if (*errpat) return runerrpat(errpatvalues, o);
+        if (*compare) return runcompare(comparevalues);
+        if (*sweep) return runsweep(sweepvalues);
+        if (*probe) return runprobe(o);
         return runinfo(o);
     } catch (const usageerror& error) {
         std::fprintf(stderr, "tonvex: %s\n", error.what());

@@ -16,10 +16,11 @@ struct commandoptions {
     std::optional<std::string> format; // decode: wav, flac, aiff, caf, rf64 or w64
     std::optional<std::string> bits;   // decode: 16, 24 or 32f
     bool trim = false;                 // decode: drop the codec delay
-    std::optional<std::string> ber;
     std::optional<std::string> bitrate;
     std::optional<std::string> outputbitrate; // "encoded" or "scaled"
+    std::string tune = "snr";                 // encode: "snr" or "perceptual"
     std::optional<std::uint32_t> seed;
+    std::optional<std::string> config; // "auto": probe the input for its configuration
     std::vector<std::string> settings; // NAME=VALUE, applied in the order given
     errormodeloptions errormodel;      // decode only
     bool json = false;
@@ -29,6 +30,12 @@ struct commandoptions {
 
 // A bad option or value: reported with exit status 2, before anything runs.
 class usageerror : public std::runtime_error {
+  public:
+    using std::runtime_error::runtime_error;
+};
+
+// An operation that cannot start on its data: reported with exit status 1.
+class runfailure : public std::runtime_error {
   public:
     using std::runtime_error::runtime_error;
 };

@@ -1,5 +1,7 @@
 #include "cli/encodecommand.h"
 
+#include <unistd.h>
+
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -10,6 +12,7 @@
 #include "cli/exitcodes.h"
 #include "cli/inputfile.h"
 #include "cli/outputfile.h"
+#include "cli/progressbar.h"
 #include "cli/streamtime.h"
 #include "codec/format/frameheader.h"
 #include "encoder/encodefile.h"
@@ -69,6 +72,8 @@ int runencode(const commandoptions& options) {
             throw usageerror("--bitrate " + *options.bitrate + ": needs a rate above 0");
         settings.bitrate = doc.scaledbitrate;
     }
+    if (!tuneofname(options.tune, settings.tune))
+        throw usageerror("--tune " + options.tune + ": snr or perceptual");
 
     const std::string output =
         options.output.empty() ? options.input == "-"
@@ -87,7 +92,11 @@ int runencode(const commandoptions& options) {
         std::fprintf(stderr, "cannot create output file %s: %s\n", output.c_str(), std::strerror(errno));
         return exit_failure;
     }
-    if (encodestream(input.path(), file, output, settings, error, &stats) != 0) {
+    progressbar bar(stderr, !options.quiet && isatty(fileno(stderr)));
+    const int status = encodestream(input.path(), file, output, settings, error, &stats,
+                                    [&bar](int percent) { bar.draw(percent); });
+    bar.clear();
+    if (status != 0) {
         std::fprintf(stderr, "%s\n", error.c_str());
         return exit_failure;
     }
@@ -97,6 +106,7 @@ int runencode(const commandoptions& options) {
                      std::strerror(errno));
         return exit_failure;
     }
+    warnbitrate(options, stats.bitrate, samplerate_hz(samplerate_khz(stats.srindex)));
     if (!options.quiet) printsummary(stats, elapsed);
     return exit_success;
 }

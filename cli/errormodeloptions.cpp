@@ -61,6 +61,8 @@ void applyerrormodel(CTonvexDoc& doc, const errormodeloptions& options) {
     if (options.gamma && doc.errormodel != errormodel_gilbert && doc.errormodel != errormodel_erasure)
         throw unused("--gamma");
     if (options.fer && doc.errormodel != errormodel_erasure) throw unused("--fer");
+    if (options.ber && (doc.errormodel == errormodel_erasure || doc.errormodel == errormodel_pattern))
+        throw unused("--ber");
     if (options.pattern && doc.errormodel != errormodel_pattern) throw unused("--pattern");
     if (doc.errormodel == errormodel_pattern && doc.patternpath.empty())
         throw usageerror("the pattern error model needs --pattern FILE");
@@ -74,6 +76,7 @@ nlohmann::ordered_json errormodeljson(const CTonvexDoc& doc) {
     switch (doc.errormodel) {
     case errormodel_independent:
         model["ber"] = doc.ber;
+        model["effective_ber"] = independentrate(doc.ber);
         break;
     case errormodel_gilbert:
         model["ber"] = doc.ber;
@@ -98,7 +101,7 @@ void printerrormodel(std::FILE* out, const CTonvexDoc& doc) {
     std::string line = std::string("error model ") + errormodelname(doc.errormodel);
     const nlohmann::ordered_json model = errormodeljson(doc);
     for (const auto& [key, value] : model.items())
-        if (key == "ber" || key == "fer" || key == "gamma" || key == "pattern")
+        if (key == "ber" || key == "effective_ber" || key == "fer" || key == "gamma" || key == "pattern")
             line += " " + key + " " + value.dump();
     std::fprintf(out, "%s\n", line.c_str());
 }

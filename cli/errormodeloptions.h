@@ -15,6 +15,7 @@ class CTonvexDoc;
 
 struct errormodeloptions {
     std::optional<std::string> model; // by name
+    std::optional<std::string> ber;
     std::optional<std::string> gamma;
     std::optional<std::string> fer;
     std::optional<std::string> pattern;

@@ -53,6 +53,7 @@ nlohmann::ordered_json operationreport(const CTonvexDoc& doc, const runrecord& r
         {"frames_concealed", s.framesconcealed},
         {"damaged_headers", s.damagedheaders},
         {"pass_crc_failures", s.passcrcfailures},
+        {"passes_cut", s.passescut},
         {"resyncs",
          {{"damaged_length", s.resyncs[1]},
           {"last_good_length", s.resyncs[2]},

@@ -21,6 +21,7 @@
 #include "cli/jsonreport.h"
 #include "cli/messagerecorder.h"
 #include "cli/outputfile.h"
+#include "cli/probecommand.h"
 #include "cli/streamtime.h"
 #include "cli/terminalwindow.h"
 #include "engine/io/wordio.h"
@@ -94,6 +95,8 @@ int runoperation(operationkind kind, const commandoptions& options) {
     const runclock clock;
     decode ? doc.decodeZAT() : doc.scaleZAT();
     run.elapsedseconds = clock.seconds();
+    if (decode) warnforeignconfiguration(doc, run.input);
+    if (doc.stats.frameshandled > 0) warnscaledbitrate(doc, options);
 
     run.completed = doc.stats.completed && recorder.messages().empty();
     const bool early = !run.completed && stoppedearly(recorder.messages(), doc.stats.frameswritten);

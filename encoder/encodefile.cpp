@@ -42,7 +42,8 @@ int fail(std::string& error, std::string text) {
 } // namespace
 
 int encodestream(const std::string& in, std::FILE* file, const std::string& out,
-                 const encodersettings& settings, std::string& error, encodestats* stats) {
+                 const encodersettings& settings, std::string& error, encodestats* stats,
+                 const std::function<void(int)>& progress) {
     SF_INFO info{};
     std::unique_ptr<SNDFILE, sndfilecloser> input(sf_open(in.c_str(), SFM_READ, &info));
     if (!input) return fail(error, "cannot read audio file " + in + ": " + sf_strerror(nullptr));
@@ -65,6 +66,7 @@ int encodestream(const std::string& in, std::FILE* file, const std::string& out,
     const double* channels[2] = {planar[0].data(), planar[1].data()};
     std::vector<uint16_t> words;
     int64_t samples = 0;
+    int shown = 0;
     for (;;) {
         const sf_count_t got = sf_readf_double(input.get(), interleaved.data(), n);
         if (got <= 0) break;
@@ -72,6 +74,8 @@ int encodestream(const std::string& in, std::FILE* file, const std::string& out,
             for (int32_t i = 0; i < n; i++)
                 planar[ch][i] = i < got ? interleaved[static_cast<size_t>(i) * nch + ch] : 0.0;
         samples += got;
+        const int percent = info.frames > 0 ? static_cast<int>(samples * 100 / info.frames) : 0;
+        if (progress && percent > shown) progress(shown = percent);
         words.clear();
         encoder.push(channels, words);
         if (!writewords(file, words)) return fail(error, "cannot write output file " + out);
@@ -97,10 +101,10 @@ int encodestream(const std::string& in, std::FILE* file, const std::string& out,
 }
 
 int encodefile(const std::string& in, const std::string& out, const encodersettings& settings,
-               std::string& error, encodestats* stats) {
+               std::string& error, encodestats* stats, const std::function<void(int)>& progress) {
     tempoutput output(out);
     if (!output.ok()) return fail(error, "cannot create output file " + out);
-    if (encodestream(in, output.stream(), out, settings, error, stats) != 0) return 1;
+    if (encodestream(in, output.stream(), out, settings, error, stats, progress) != 0) return 1;
     if (!output.commit(true)) return fail(error, "cannot create output file " + out);
     return 0;
 }

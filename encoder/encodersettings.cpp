@@ -38,6 +38,19 @@ std::string headerroom(const encodersettings& s, int channels, int srindex) {
 
 } // namespace
 
+bool tuneofname(const std::string& name, encodertune& tune) {
+    const struct {
+        const char* name;
+        encodertune tune;
+    } names[] = {{"snr", encodertune::snr}, {"perceptual", encodertune::perceptual}};
+    for (const auto& n : names)
+        if (name == n.name) {
+            tune = n.tune;
+            return true;
+        }
+    return false;
+}
+
 std::string checksettings(const encodersettings& s, int channels, int srindex) {
     if (channels < 1 || channels > 2) return outside("channel count", channels, "1 or 2");
     if (srindex < 0 || srindex > 7) return outside("sample-rate index", srindex, "0 to 7");

@@ -4,6 +4,15 @@
 #include <cstdint>
 #include <string>
 
+// How the encoder shapes its noise. snr: one weight for all bands of a group, white
+// noise, which gives the most SNR and, on recorded music and speech, also the best
+// segmental and frequency-weighted segmental SNR; perceptual: the masking model's noise
+// shaping, the noise following the estimated masking threshold.
+enum class encodertune { snr, perceptual };
+
+// The tune of a name ("snr", "perceptual"); false for any other name.
+bool tuneofname(const std::string& name, encodertune& tune);
+
 struct encodersettings {
     double bitrate = 128.0; // kbit/s; the constant frame length follows as in scaledframelen
 
@@ -39,6 +48,9 @@ struct encodersettings {
     // skipped position or short run, as many as leave room for several bit-planes.
     int32_t codedbands = 0;
     int32_t blockswitching = 1; // 0: long blocks only (after the short first frame)
+
+    // What the band weights aim at (the decoders do not depend on it).
+    encodertune tune = encodertune::snr;
 };
 
 // Checks that the settings describe a stream the decoders can read; returns an empty

@@ -98,8 +98,12 @@ void streamencoder::choosemodes() {
     const bool shortnow = coded == 0 || pendingshort;
     bool shortnext = false;
     if (cfg.blockswitching != 0)
-        for (int ch = 0; ch < nch; ch++)
-            shortnext = hasattack(history[ch].data() + framelen, framelen, chans[ch].shortlen) || shortnext;
+        for (int ch = 0; ch < nch; ch++) {
+            const double* span = history[ch].data() + framelen;
+            const int32_t len = chans[ch].shortlen;
+            shortnext = (hooks.attack ? hooks.attack(span, framelen, len) : hasattack(span, framelen, len)) ||
+                        shortnext;
+        }
     const int16_t mode = blockmodefor(shortnow, shortnext);
     pendingshort = shortnext;
     for (int ch = 0; ch < nch; ch++) {
@@ -140,10 +144,14 @@ void streamencoder::prepareweights() {
                 if (c.scfres[b] != 0 && allowed-- <= 0) c.scfres[b] = 0;
         }
     }
-    for (int ch = 0; ch < nch; ch++) chans[ch].maskweights();
+    // The masking model looks at left and right; the other weights at what is coded.
+    const bool masking = cfg.tune == encodertune::perceptual && !hooks.weights;
+    if (masking)
+        for (int ch = 0; ch < nch; ch++) chans[ch].maskweights();
     if (!joint) {
         for (int ch = 0; ch < nch; ch++) {
             chans[ch].measurepeaks();
+            if (!masking) chooseweights(chans[ch]);
             chans[ch].realise();
         }
         return;
@@ -164,6 +172,10 @@ void streamencoder::prepareweights() {
         }
     a.measurepeaks();
     b.measurepeaks();
+    if (!masking) {
+        chooseweights(a);
+        chooseweights(b);
+    }
     a.forgroups([&](int32_t g, int32_t) {
         for (int32_t j = 0; j < a.nbandcoded; j++) {
             a.desired[g][j] = std::min(a.desired[g][j], b.desired[g][j]);
@@ -171,6 +183,15 @@ void streamencoder::prepareweights() {
         }
     });
     realisejoint();
+}
+
+void streamencoder::chooseweights(zatenc& c) const {
+    c.forgroups([&](int32_t g, int32_t) {
+        if (hooks.weights)
+            hooks.weights(c.peak[g].data(), c.nbandcoded, c.weightstep, c.desired[g].data());
+        else
+            std::fill(c.desired[g].begin(), c.desired[g].begin() + c.nbandcoded, 0.0); // one level
+    });
 }
 
 void streamencoder::realisejoint() {

@@ -7,6 +7,7 @@
 // decoder's output lags the input by framelen (1024) samples; the encoder itself codes
 // frame t once frame t+1 has arrived (its block-switching look-ahead).
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -20,6 +21,16 @@
 // floor(framelen * kbps / (fs_khz * 16) + 0.5), clamped to 8..511.
 int16_t framewordsforbitrate(double kbps, double fs_khz);
 
+// Choices a comparison may put in place of the encoder's own (empty: the encoder's).
+struct encoderhooks {
+    // Desired weights, in weight steps, of the nband coded bands of a group from their
+    // largest coefficients (of sum and difference under joint coding); the encoder's own
+    // are one level for all bands, or the masking model's.
+    std::function<void(const double* peak, int32_t nband, double step, double* desired)> weights;
+    // Whether the short-block region of span (2*framelen samples) holds an attack.
+    std::function<bool(const double* span, int32_t framelen, int32_t shortlen)> attack;
+};
+
 class streamencoder {
   public:
     static constexpr int32_t framelen = 1024;
@@ -28,6 +39,7 @@ class streamencoder {
     // Checks the settings for the input and sets up the channel encoders; returns an
     // empty string, or why the input or configuration cannot be coded.
     std::string open(const encodersettings& settings, int channels, int srindex);
+    void sethooks(encoderhooks h) { hooks = std::move(h); }
 
     // One frame of input: framelen samples per channel, input[ch], full scale 1.0 (NaN is
     // taken as 0, values beyond full scale as full scale).
@@ -45,6 +57,7 @@ class streamencoder {
     void codeframe(std::vector<uint16_t>& out);
     void choosemodes();
     void prepareweights();
+    void chooseweights(zatenc& c) const;
     void realisejoint();
     void fittoppass();
     bitplaneconfig planeconfig() const;
@@ -54,6 +67,7 @@ class streamencoder {
     int16_t automaticbands() const;
 
     encodersettings cfg;
+    encoderhooks hooks;
     int nch = 1;
     int16_t srindex = 7;
     int16_t hwords = 5, words = 8;

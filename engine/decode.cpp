@@ -46,8 +46,10 @@ class decoderset {
     void decodeseparate(bool lost, int64_t frameno);
     void decodejoint(bool lost, int64_t frameno);
     void convert(int16_t channel);
-    void countpasscrc(int32_t crcerror, int32_t crcerrorpos, bool lost, bool concealed, int32_t channel,
+    template <class decoderstate>
+    void countpasscrc(const decoderstate& decoder, bool lost, bool concealed, int32_t channel,
                       int64_t frameno);
+    void countsidecrc(const uint16_t* payload, int16_t sidecrcwords, bool lost, bool concealed);
     void countconcealed(bool concealed, int32_t channel, int64_t frameno, bool& framecounted);
 
     streamjob& doc;
@@ -98,13 +100,28 @@ void decoderset::convert(int16_t channel) {
     pcmconvert(doc.random, doc.pcm_buf.get(), doc.pcmfilebuf.get() + channel, doc.framelen, nch, doc.dither);
 }
 
-void decoderset::countpasscrc(int32_t crcerror, int32_t crcerrorpos, bool lost, bool concealed,
-                              int32_t channel, int64_t frameno) {
+template <class decoderstate>
+void decoderset::countpasscrc(const decoderstate& decoder, bool lost, bool concealed, int32_t channel,
+                              int64_t frameno) {
+    if (!lost && !concealed) doc.stats.crcintact += decoder.passesintact;
     // crcerror outlives frames whose coefficient data is not read, so only a frame that
     // was read and either decoded or concealed for a first-plane failure counts.
-    if (lost || crcerror == 0 || (concealed && crcerrorpos != 0)) return;
+    if (lost || decoder.crcerror == 0 || (concealed && decoder.crcerrorpos != 0)) return;
+    // A pass that the frame's budget ended before its CRC word is cut, not damaged.
+    if (decoder.crccut != 0) {
+        doc.stats.passescut += 1;
+        return;
+    }
     doc.stats.passcrcfailures += 1;
-    doc.emit({driveevent::passcrcfailed, frameno, 0, 0, channel, crcerrorpos});
+    doc.emit({driveevent::passcrcfailed, frameno, 0, 0, channel, decoder.crcerrorpos});
+}
+
+void decoderset::countsidecrc(const uint16_t* payload, int16_t sidecrcwords, bool lost, bool concealed) {
+    const bool checked = doc.crcon == 1 && doc.weighton != 0 && doc.weightmode != 2;
+    if (!checked || lost || concealed) return;
+    // Zero words pass any CRC check: only a check over data vouches for the frame.
+    const int32_t words = std::clamp<int32_t>(sidecrcwords, 0, reader.flen - reader.H);
+    if (std::any_of(payload, payload + words, [](uint16_t w) { return w != 0; })) doc.stats.crcintact += 1;
 }
 
 void decoderset::countconcealed(bool concealed, int32_t channel, int64_t frameno, bool& framecounted) {
@@ -148,7 +165,8 @@ void decoderset::decodeseparate(bool lost, int64_t frameno) {
         std::fill_n(doc.pcm_buf.get(), doc.framelen, 0.0);
         decoder.decode_frame();
         const bool concealed = decoder.blockmode >= LOST_FRAME;
-        countpasscrc(decoder.crcerror, decoder.crcerrorpos, lost, concealed, c, frameno);
+        countpasscrc(decoder, lost, concealed, c, frameno);
+        countsidecrc(decoder.wordbuf, h.crcwords[c], lost, concealed);
         countconcealed(concealed, c, frameno, counted);
         convert(c);
     }
@@ -173,7 +191,8 @@ void decoderset::decodejoint(bool lost, int64_t frameno) {
     joint.topbitplane = h.bitplanes[0];
     joint.chdec = channels.data();
     joint.decode_frame();
-    countpasscrc(joint.crcerror, joint.crcerrorpos, lost, joint.blockmode == LOST_FRAME, -1, frameno);
+    countpasscrc(joint, lost, joint.blockmode == LOST_FRAME, -1, frameno);
+    countsidecrc(joint.wordbuf, h.crcwords[0], lost, joint.blockmode == LOST_FRAME);
     bool counted = false;
 
     for (int16_t c = 0; c < nch; c++) {

@@ -31,6 +31,9 @@ struct drivestats {
     int64_t wordsskipped = 0;    // words passed over from damaged headers to the next header
     int64_t framesconcealed = 0; // frames whose output is a concealment substitute
     int64_t passcrcfailures = 0; // decoder runs (channel or joint) with a failed CRC word
+    int64_t passescut = 0;       // decoder runs whose last pass lost its CRC word to the budget
+    int64_t crcintact = 0;       // CRC words of decoded frames that matched over protected data:
+                                 // passes, and side information covering at least one word
     int64_t frameserased = 0;    // frames the error model handed to the decoders as lost
     int64_t frameoffset = 0;     // byte offset in the input of the frame read last
     bursthistogram bursts;       // runs of flipped bits (bit models) or erased frames

@@ -124,6 +124,8 @@ struct passresult {
     int32_t nsig = 0;
     int32_t crcerror = 0;
     int32_t crcerrorpos = 100; // plane of the last failed pass CRC counted from the top; 100: none
+    int32_t passesintact = 0;  // pass CRC words read and matched, where the CRC is not 0
+    int32_t crccut = 0;        // 1 when the failure recorded is a pass whose CRC word the budget cut off
 };
 
 // The CRC state of the passes lives in the reader (crcptr, crcacc, crcbitpos); crcbuf
@@ -150,4 +152,6 @@ void runpasses(decoderstate& d, zatdec* channels, int32_t nchan, int32_t chanint
     d.nsig = r.nsig;
     d.crcerror = r.crcerror;
     d.crcerrorpos = r.crcerrorpos;
+    d.passesintact = r.passesintact;
+    d.crccut = r.crccut;
 }

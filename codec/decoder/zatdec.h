@@ -37,6 +37,8 @@ class zatdec : public codec {
     int16_t lastblockmode = 0;
     int32_t crcerror = 0;
     int32_t crcerrorpos = 100;
+    int32_t passesintact = 0; // pass CRCs matched in the last bit-plane decode
+    int32_t crccut = 0;       // the failure recorded is a pass cut short by the budget
     int32_t nsig = 0;
 
     // Concealment.

@@ -41,6 +41,7 @@ class jzat : public bitstream {
     zatdec* chdec = nullptr; // the nchan channel decoders
     double ratescale = 1.0;
     int32_t crcerrorpos = 100, crcerror = 0;
+    int32_t passesintact = 0, crccut = 0; // as in zatdec
     int32_t framelost = 0;
     int32_t budgetmode = 0;
     int16_t decodewords = 0;

@@ -19,10 +19,8 @@ void streamjob::inserterrors(uint16_t* words, int32_t n, int32_t enabled) {
         if (enabled != 0) {
             if (errormodel == errormodel_independent) {
                 // 16 draws per word, least significant bit first, whatever ber is.
-                for (int b = 0; b < 16; b++) {
-                    const double u = 1.0 - random.draw() / 32767.0;
-                    if (u < ber) flips = static_cast<uint16_t>(flips | (1u << b));
-                }
+                for (int b = 0; b < 16; b++)
+                    if (independentflip(random.draw(), ber)) flips = static_cast<uint16_t>(flips | (1u << b));
             } else if (errormodel == errormodel_gilbert) {
                 flips = errors.gilbertflips(random, ber, gamma);
             } else if (errors.bitpattern()) {
@@ -36,6 +34,12 @@ void streamjob::inserterrors(uint16_t* words, int32_t n, int32_t enabled) {
         nbitsseen += 16;
         words[w] = word;
     }
+}
+
+double independentrate(double ber) {
+    int flipping = 0;
+    for (int draw = 0; draw <= random_max; draw++) flipping += independentflip(draw, ber) ? 1 : 0;
+    return flipping / (random_max + 1.0);
 }
 
 bool streamjob::eraseframe(int64_t frameno) {

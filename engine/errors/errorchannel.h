@@ -17,6 +17,15 @@
 
 class streamjob;
 
+// The independent model flips a bit when 1 - draw / 32767 falls below ber, for a draw
+// 0..32767 of the program's random source.
+inline bool independentflip(int draw, double ber) {
+    return 1.0 - draw / 32767.0 < ber;
+}
+// The rate at which it really flips bits: the share of the 32768 draws that flip one, a
+// multiple of 1/32768 (ber 1e-4 gives 4/32768, about 1.22e-4).
+double independentrate(double ber);
+
 enum errormodels : int32_t {
     errormodel_independent = 0,
     errormodel_gilbert = 1,

@@ -43,6 +43,8 @@ TEST(CliEncode, EncodesAWavFileAtTheBitrateAsked) {
     // only with the same setting.
     ASSERT_EQ(dir.run({"encode", "tones.wav", "-o", "separate.ztb", "--set", "jointcoding=0"}).status, 0);
     EXPECT_EQ(dir.run({"decode", "separate.ztb", "--set", "jointcoding=0", "--quiet"}).status, 0);
+    ASSERT_EQ(dir.run({"encode", "tones.wav", "-o", "shaped.ztb", "--tune", "perceptual"}).status, 0);
+    EXPECT_EQ(dir.run({"decode", "shaped.ztb", "--quiet"}).status, 0);
 }
 
 TEST(CliEncode, RefusesWhatItCannotEncode) {
@@ -58,6 +60,7 @@ TEST(CliEncode, RefusesWhatItCannotEncode) {
     EXPECT_FALSE(std::filesystem::exists(dir / "missing.ztb"));
 
     EXPECT_EQ(dir.run({"encode", "odd.wav", "--set", "weightmode=7"}).status, 2);
+    EXPECT_EQ(dir.run({"encode", "odd.wav", "--tune", "loud"}).status, 2);
 }
 
 TEST(CliEncode, ReadsFlacAndRefusesThreeChannels) {

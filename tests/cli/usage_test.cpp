@@ -3,6 +3,8 @@
 // temporary output after a failure.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+
 #include "toolrun.h"
 
 namespace fs = std::filesystem;
@@ -108,13 +110,14 @@ TEST(CliUsage, WriteFailuresGiveStatusOneAndLeaveNoTemporaryFile) {
     }
 }
 
-TEST(CliUsage, NoArgumentsShowsTheHelp) {
+TEST(CliUsage, NoArgumentsWithoutAWindowShowsTheHelp) {
 #ifdef TONVEX_WITH_WINDOW
-    GTEST_SKIP() << "this build opens the window without arguments";
+    if (std::getenv("DISPLAY") || std::getenv("WAYLAND_DISPLAY") || std::getenv("QT_QPA_PLATFORM"))
+        GTEST_SKIP() << "this build opens the window without arguments";
 #endif
     scratchdir dir;
     const toolrun run = dir.run({});
-    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.status, 2);
     for (const char* command : {"decode", "scale", "encode", "info"})
         EXPECT_NE(run.out.find(command), std::string::npos);
 }
