@@ -1,7 +1,6 @@
-#include <cmath>
-
 #include "codec/format/frameheader.h"
 #include "encoder/encodefile.h"
+#include "engine/runreport.h"
 #include "tonvex/tonvex.hpp"
 
 namespace tonvex {
@@ -18,7 +17,7 @@ encoderesult encode(const std::string& audio, const std::string& bitstream, cons
     encodestats stats;
     result.ok = encodefile(audio, bitstream, settings, result.error, &stats) == 0;
     result.channels = stats.channels;
-    result.samplerate = static_cast<int>(std::floor(samplerate_khz(stats.srindex) * 1000.0 + 0.5));
+    result.samplerate = ratehz(samplerate_khz(stats.srindex));
     result.frames = stats.frames;
     result.bitrate = stats.bitrate;
     return result;

@@ -24,9 +24,10 @@ void addinput(CLI::App& command, commandoptions& o, const char* description) {
 }
 
 // What every rate comes down to: a whole number of 16-bit words per frame of 1024 samples.
-constexpr const char* bitraterange = "; frames hold 8 to 511 words, so the rate is rounded to a step of "
-                                     "16 x rate / 1024 and clamped (at most 383.25 kbit/s at 48 kHz, 127.75 at "
-                                     "16 kHz), with a warning giving the rate used";
+constexpr const char* bitraterange =
+    "; frames hold 8 to 511 words, so the rate is rounded to a step of "
+    "16 x rate / 1024 and clamped (at most 383.25 kbit/s at 48 kHz, 127.75 at "
+    "16 kHz), with a warning giving the rate used";
 
 void addbitrate(CLI::App& command, commandoptions& o) {
     command

@@ -13,7 +13,6 @@
 #include "cli/inputfile.h"
 #include "cli/outputfile.h"
 #include "cli/progressbar.h"
-#include "cli/streamtime.h"
 #include "codec/format/frameheader.h"
 #include "encoder/encodefile.h"
 #include "engine/io/wordio.h"
@@ -53,7 +52,7 @@ encodersettings configurationof(const CTonvexDoc& doc) {
 }
 
 void printsummary(const encodestats& stats, double elapsed) {
-    const int32_t rate = samplerate_hz(samplerate_khz(stats.srindex));
+    const int32_t rate = ratehz(samplerate_khz(stats.srindex));
     const double ratio = realtimeratio(rate, elapsed, stats.frames * 1024); // 1024 samples a frame
     std::printf("%s\n", completiontext("encoding completed", elapsed, ratio).c_str());
     std::printf("%lld frames of %d words, %.2f kbit/s, %d channel%s at %d Hz\n",
@@ -106,7 +105,7 @@ int runencode(const commandoptions& options) {
                      std::strerror(errno));
         return exit_failure;
     }
-    warnbitrate(options, stats.bitrate, samplerate_hz(samplerate_khz(stats.srindex)));
+    warnbitrate(options, stats.bitrate, ratehz(samplerate_khz(stats.srindex)));
     if (!options.quiet) printsummary(stats, elapsed);
     return exit_success;
 }

@@ -37,7 +37,7 @@ nlohmann::ordered_json operationreport(const CTonvexDoc& doc, const runrecord& r
     const drivestats& s = doc.stats;
     const double audio = streamseconds(s.frameshandled, doc.fs_khz, doc.framelen);
     const double ratio =
-        realtimeratio(samplerate_hz(doc.fs_khz), run.elapsedseconds, s.frameshandled * doc.framelen);
+        realtimeratio(ratehz(doc.fs_khz), run.elapsedseconds, s.frameshandled * doc.framelen);
     return {
         {"command", run.command},
         {"input", run.input},

@@ -110,7 +110,7 @@ int runoperation(operationkind kind, const commandoptions& options) {
     if (kept && early) {
         window.clearprogress();
         const int64_t frames = doc.stats.frameswritten;
-        const double seconds = sink ? static_cast<double>(sink->written()) / samplerate_hz(doc.fs_khz)
+        const double seconds = sink ? static_cast<double>(sink->written()) / ratehz(doc.fs_khz)
                                     : streamseconds(frames, doc.fs_khz, doc.framelen);
         std::fprintf(stderr, "%s\n",
                      earlystopwarning(doc, recorder.messages().front(), run.output, frames, seconds).c_str());

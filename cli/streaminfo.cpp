@@ -98,7 +98,7 @@ std::string streaminfotext(const streaminfo& info, const std::string& path, int 
     };
     add("file", path + number(" (%lld bytes)", static_cast<long long>(info.filebytes)));
     const double fs_khz = samplerate_khz(info.srindex);
-    add("sample rate", number("%d Hz", samplerate_hz(fs_khz)));
+    add("sample rate", number("%d Hz", ratehz(fs_khz)));
     add("channels", number("%d", info.channels));
     add("frames", number("%lld (%lld good, %lld lost)%s", static_cast<long long>(info.frames),
                          static_cast<long long>(info.goodframes), static_cast<long long>(info.lostframes),
@@ -133,7 +133,7 @@ nlohmann::ordered_json streaminfojson(const streaminfo& info, const std::string&
         {"file", path}, {"file_bytes", info.filebytes}, {"header_found", info.headerfound}};
     if (!info.headerfound) return json;
     const double fs_khz = samplerate_khz(info.srindex);
-    json["sample_rate"] = samplerate_hz(fs_khz);
+    json["sample_rate"] = ratehz(fs_khz);
     json["channels"] = info.channels;
     json["frames"] = info.frames;
     json["frames_good"] = info.goodframes;

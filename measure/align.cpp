@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <complex>
 
-#include "measure/spectrum.h"
+#include "measure/fourier.h"
 
 int64_t searchdelay(const audiosignal& reference, const audiosignal& test, int64_t maxlag) {
     // The beginnings suffice to find a lag, and keep the transform small for long files.

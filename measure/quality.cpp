@@ -5,7 +5,7 @@
 #include <limits>
 #include <utility>
 
-#include "measure/spectrum.h"
+#include "measure/fourier.h"
 
 namespace {
 

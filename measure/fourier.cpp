@@ -1,4 +1,4 @@
-#include "measure/spectrum.h"
+#include "measure/fourier.h"
 
 #include <cmath>
 #include <numbers>
