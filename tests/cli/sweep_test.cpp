@@ -1,6 +1,6 @@
 // tonvex sweep on the bundled sample: the same rows and summary whatever the number of
-// jobs, shards or interruptions; the summary's statistics recomputed from the rows; a file
-// of other columns kept. (Bad grids are refused with the other usage errors.)
+// jobs, shards or interruptions; the summary's statistics recomputed from the rows. (Bad
+// grids and files of other columns are refused with the other usage errors.)
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -55,13 +55,6 @@ TEST(sweepcommand, sameresultsbyjobsshardsandresume) {
     EXPECT_NEAR(std::stod(s[2][29]), (a + b) / 2, 1e-4);
     EXPECT_NEAR(std::stod(s[2][30]), 12.7062 * std::abs(a - b) / 2, 1e-3);
     EXPECT_EQ(s[1][29], "35.0000"); // no errors: the decode is the clean one
-}
-
-TEST(sweepcommand, keepsafileofothercolumns) {
-    const scratchdir dir;
-    writefile(dir / "other.csv", "cell,input\n");
-    EXPECT_EQ(dir.run(with({"-o", "other.csv"})).status, 2);
-    EXPECT_EQ(readfile(dir / "other.csv"), "cell,input\n");
 }
 
 } // namespace

@@ -26,6 +26,7 @@ TEST(CliUsage, RefusalsGiveTheirStatusAndMessageAndWriteNothing) {
     writefile(dir / "riff.g192", "RIFF\x24\x00\x00\x00WAVE");
     writefile(dir / "odd.g192", std::string("\x7F\x00\x81", 3));
     writefile(dir / "empty.ztb", "");
+    writefile(dir / "other.csv", "cell,input\n");
     writefile(dir / "unknown.json", R"({"ber": [0], "seedz": "1-3"})");
     // /proc takes no new files, not even from root: the stand-in for a read-only folder.
     // A folder of the output's name makes the final rename fail.
@@ -78,6 +79,7 @@ TEST(CliUsage, RefusalsGiveTheirStatusAndMessageAndWriteNothing) {
         }
     EXPECT_EQ(readfile(dir / "wav/test.ztb"), sample);
     EXPECT_EQ(listdir(dir / "taken.wav"), std::vector<std::string>{"inside"});
+    EXPECT_EQ(readfile(dir / "other.csv"), "cell,input\n"); // a file of other columns
 }
 
 TEST(CliUsage, NoArgumentsWithoutAWindowShowsTheHelp) {
