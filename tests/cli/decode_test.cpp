@@ -1,27 +1,10 @@
 // tonvex decode on the bundled sample: results as the panel shows them, the JSON report,
 // repeatable bit errors, the event trace.
 #include <gtest/gtest.h>
-#include <nlohmann/json.hpp>
 
 #include "toolrun.h"
 
 namespace {
-
-uint32_t le32(const std::string& bytes, std::size_t at) {
-    return static_cast<uint32_t>(static_cast<unsigned char>(bytes[at])) |
-           static_cast<uint32_t>(static_cast<unsigned char>(bytes[at + 1])) << 8 |
-           static_cast<uint32_t>(static_cast<unsigned char>(bytes[at + 2])) << 16 |
-           static_cast<uint32_t>(static_cast<unsigned char>(bytes[at + 3])) << 24;
-}
-
-nlohmann::json decodejson(const scratchdir& dir, std::vector<std::string> extra,
-                          const std::string& out = "out.wav") {
-    std::vector<std::string> args{"decode", "wav/test.ztb", "-o", out, "-f", "--json"};
-    args.insert(args.end(), extra.begin(), extra.end());
-    const toolrun run = dir.run(args);
-    EXPECT_EQ(run.status, 0) << run.err;
-    return nlohmann::json::parse(run.out);
-}
 
 TEST(CliDecode, DefaultsDecodeTheBundledSampleBesideIt) {
     scratchdir dir;
@@ -39,34 +22,15 @@ TEST(CliDecode, DefaultsDecodeTheBundledSampleBesideIt) {
 
 TEST(CliDecode, JsonHasEveryDocumentedKey) {
     scratchdir dir;
-    const nlohmann::json report = decodejson(dir, {"--events", "--error-model", "gilbert", "--ber", "1e-3"});
-    for (const char* key : {"input",
-                            "status",
-                            "completed",
-                            "rows",
-                            "frames_written",
-                            "frames_lost",
-                            "frames_skipped",
-                            "frames_concealed",
-                            "damaged_headers",
-                            "resyncs",
-                            "pass_crc_failures",
-                            "bits_flipped",
-                            "bits_inspected",
-                            "measured_ber",
-                            "elapsed_seconds",
-                            "realtime_ratio",
-                            "seed",
-                            "error_model",
-                            "frames_erased",
-                            "bursts",
-                            "events"})
-        EXPECT_TRUE(report.contains(key)) << key;
-    for (const char* way : {"damaged_length", "last_good_length", "sliding"})
-        EXPECT_TRUE(report.at("resyncs").contains(way)) << way;
-    for (const char* key : {"name", "measured"}) EXPECT_TRUE(report.at("error_model").contains(key)) << key;
-    for (const char* key : {"count", "mean_length", "lengths"})
-        EXPECT_TRUE(report.at("bursts").contains(key)) << key;
+    const nlohmann::json report = dir.json("decode -o out.wav --events --error-model gilbert --ber 1e-3");
+    for (const std::string& key : words(
+             "/input /status /completed /rows /frames_written /frames_lost /frames_skipped /frames_concealed "
+             "/damaged_headers /pass_crc_failures /bits_flipped /bits_inspected /measured_ber "
+             "/elapsed_seconds "
+             "/realtime_ratio /seed /frames_erased /events /resyncs/damaged_length /resyncs/last_good_length "
+             "/resyncs/sliding /error_model/name /error_model/measured /bursts/count /bursts/mean_length "
+             "/bursts/lengths"))
+        EXPECT_TRUE(report.contains(nlohmann::json::json_pointer(key))) << key;
     const auto& rows = report.at("rows");
     ASSERT_EQ(rows.size(), 5u);
     for (const auto& row : rows)
@@ -85,22 +49,20 @@ TEST(CliDecode, JsonHasEveryDocumentedKey) {
 
 TEST(CliDecode, SeedMakesBitErrorsRepeatable) {
     scratchdir dir;
-    const nlohmann::json first = decodejson(dir, {"--ber", "1e-3", "--seed", "7"}, "a.wav");
-    const nlohmann::json again = decodejson(dir, {"--ber", "1e-3", "--seed", "7"}, "b.wav");
-    const nlohmann::json other = decodejson(dir, {"--ber", "1e-3", "--seed", "8"}, "c.wav");
+    const nlohmann::json first = dir.json("decode -o a.wav --ber 1e-3 --seed 7");
+    const nlohmann::json again = dir.json("decode -o b.wav --ber 1e-3 --seed 7");
+    dir.json("decode -o c.wav --ber 1e-3 --seed 8");
     EXPECT_EQ(first.at("seed"), 7);
     EXPECT_GT(first.at("bits_flipped").get<int>(), 0);
     EXPECT_EQ(first.at("bits_flipped"), again.at("bits_flipped"));
-    EXPECT_EQ(first.at("frames_lost"), again.at("frames_lost"));
     EXPECT_EQ(readfile(dir / "a.wav"), readfile(dir / "b.wav"));
     EXPECT_NE(readfile(dir / "a.wav"), readfile(dir / "c.wav"));
 }
 
 TEST(CliDecode, BitrateImpliesScaledOutputBitrate) {
     scratchdir dir;
-    const nlohmann::json scaled = decodejson(dir, {"--bitrate", "48"});
-    EXPECT_NEAR(scaled.at("rows")[2].at("value").get<double>(), 48.0, 1.0);
-    const nlohmann::json encoded = decodejson(dir, {"--bitrate", "48", "--output-bitrate", "encoded"});
+    EXPECT_NEAR(dir.json("decode -o a.wav --bitrate 48").at("rows")[2].at("value").get<double>(), 48.0, 1.0);
+    const nlohmann::json encoded = dir.json("decode -o b.wav --bitrate 48 --output-bitrate encoded");
     EXPECT_EQ(encoded.at("rows")[2].at("value"), encoded.at("rows")[1].at("value"));
 }
 

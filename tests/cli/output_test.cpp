@@ -21,16 +21,10 @@ namespace fs = std::filesystem;
 
 const std::string victim = "the victim's file";
 
-uint32_t le32(const std::string& bytes, std::size_t at) {
-    uint32_t v = 0;
-    for (int i = 3; i >= 0; i--) v = v << 8 | static_cast<unsigned char>(bytes[at + i]);
-    return v;
-}
-
 // Links to the victim at the names the old scheme used for name in folder: the hidden
 // pid names of the next processes, the encoder's ".partial", and a guess at the new one.
 void plantlinks(const fs::path& folder, const std::string& name, const fs::path& target) {
-    for (pid_t pid = getpid(); pid < getpid() + 64; pid++)
+    for (pid_t pid = getpid(); pid < getpid() + 8; pid++)
         fs::create_symlink(target, folder / (".tonvex-" + std::to_string(pid) + "-" + name));
     fs::create_symlink(target, folder / (name + ".partial"));
     fs::create_symlink(target, folder / (".tonvex-XXXXXX-" + name));
@@ -50,86 +44,40 @@ struct outputcase {
     const char* name;
     const char* input;  // in.ztb: "cut" mid-frame, "stub" (inside the first frame), "garbage"
     const char* before; // the output's contents before the run; "link": a link to the victim
-    std::vector<std::string> args;
+    const char* args;
     const char* output;
     int status;
     after expect;
     const char* limit = nullptr; // TONVEX_WAVDATALIMIT
 };
 
+const char* const gilbert = "errpat --model gilbert --ber 0.01 --length 999 -o out.g192";
+const char* const erasure = "errpat --model erasure --fer 0.1 --length 9 -o out.g192 --force";
+
 const outputcase cases[] = {
-    {"DecodeOldNames", nullptr, nullptr, {"decode", "-o", "out.wav"}, "out.wav", 0, after::written},
-    {"DecodeDefaultName", nullptr, nullptr, {"decode"}, "wav/test.wav", 0, after::written},
-    {"ScaleOldNames", nullptr, nullptr, {"scale", "-o", "out.ztb"}, "out.ztb", 0, after::written},
-    {"ErrpatOldNames",
-     nullptr,
-     nullptr,
-     {"errpat", "--model", "gilbert", "--ber", "0.01", "--length", "999", "-o", "out.g192"},
-     "out.g192",
-     0,
-     after::written},
-    {"EncodeOldNames", nullptr, nullptr, {"encode", "in.wav", "-o", "out.ztb"}, "out.ztb", 0, after::written},
-    {"ExistingKept", nullptr, "earlier", {"decode", "-o", "out.wav"}, "out.wav", 2, after::unchanged},
-    {"EncodeKeepsTheZtb", nullptr, "earlier", {"encode", "in.wav"}, "in.ztb", 2, after::unchanged},
-    {"NoClobberWithForce",
-     nullptr,
-     nullptr,
-     {"decode", "-o", "out.wav", "-f", "-n"},
-     "out.wav",
-     2,
-     after::absent},
-    {"ForceReplaces", nullptr, "earlier", {"decode", "-o", "out.wav", "-f"}, "out.wav", 0, after::written},
-    {"LinkKept", nullptr, "link", {"scale", "-o", "out.ztb"}, "out.ztb", 2, after::unchanged},
-    {"LinkReplacedByAFile",
-     nullptr,
-     "link",
-     {"errpat", "--model", "erasure", "--fer", "0.1", "--length", "9", "-o", "out.g192", "--force"},
-     "out.g192",
-     0,
-     after::written},
-    {"DevNull", nullptr, nullptr, {"decode", "-o", "/dev/null"}, "/dev/null", 0, after::device},
-    {"ScaleDevNull", nullptr, nullptr, {"scale", "-o", "/dev/null"}, "/dev/null", 0, after::device},
-    {"CutDecodeKept", "cut", nullptr, {"decode", "in.ztb", "-o", "out.wav"}, "out.wav", 3, after::written},
-    {"CutScaleKept", "cut", nullptr, {"scale", "in.ztb", "-o", "out.ztb"}, "out.ztb", 3, after::written},
-    {"CutFlacKept", "cut", nullptr, {"decode", "in.ztb", "-o", "out.flac"}, "out.flac", 3, after::written},
-    {"StubDecodeFails", "stub", nullptr, {"decode", "in.ztb", "-o", "out.wav"}, "out.wav", 1, after::absent},
-    {"GarbageScaleFails",
-     "garbage",
-     nullptr,
-     {"scale", "in.ztb", "-o", "out.ztb"},
-     "out.ztb",
-     1,
-     after::absent},
-    {"WavLimitKept", nullptr, nullptr, {"decode", "-o", "out.wav"}, "out.wav", 3, after::written, "300000"},
-    {"W64PassesTheLimit",
-     nullptr,
-     nullptr,
-     {"decode", "-o", "out.w64"},
-     "out.w64",
-     0,
-     after::written,
-     "300000"},
-    {"FloatFlacRefused",
-     nullptr,
-     nullptr,
-     {"decode", "-o", "out.flac", "--bits", "32f"},
-     "out.flac",
-     2,
-     after::absent},
-    {"UnknownBitsRefused",
-     nullptr,
-     nullptr,
-     {"decode", "-o", "out.wav", "--bits", "12"},
-     "out.wav",
-     2,
-     after::absent},
-    {"UnknownFormatRefused",
-     nullptr,
-     nullptr,
-     {"decode", "-o", "out.wav", "--format", "ogg"},
-     "out.wav",
-     2,
-     after::absent},
+    {"DecodeOldNames", nullptr, nullptr, "decode -o out.wav", "out.wav", 0, after::written},
+    {"DecodeDefaultName", nullptr, nullptr, "decode", "wav/test.wav", 0, after::written},
+    {"ScaleOldNames", nullptr, nullptr, "scale -o out.ztb", "out.ztb", 0, after::written},
+    {"ErrpatOldNames", nullptr, nullptr, gilbert, "out.g192", 0, after::written},
+    {"EncodeOldNames", nullptr, nullptr, "encode in.wav -o out.ztb", "out.ztb", 0, after::written},
+    {"ExistingKept", nullptr, "earlier", "decode -o out.wav", "out.wav", 2, after::unchanged},
+    {"EncodeKeepsTheZtb", nullptr, "earlier", "encode in.wav", "in.ztb", 2, after::unchanged},
+    {"NoClobberWithForce", nullptr, nullptr, "decode -o out.wav -f -n", "out.wav", 2, after::absent},
+    {"ForceReplaces", nullptr, "earlier", "decode -o out.wav -f", "out.wav", 0, after::written},
+    {"LinkKept", nullptr, "link", "scale -o out.ztb", "out.ztb", 2, after::unchanged},
+    {"LinkReplacedByAFile", nullptr, "link", erasure, "out.g192", 0, after::written},
+    {"DevNull", nullptr, nullptr, "decode -o /dev/null", "/dev/null", 0, after::device},
+    {"ScaleDevNull", nullptr, nullptr, "scale -o /dev/null", "/dev/null", 0, after::device},
+    {"CutDecodeKept", "cut", nullptr, "decode in.ztb -o out.wav", "out.wav", 3, after::written},
+    {"CutScaleKept", "cut", nullptr, "scale in.ztb -o out.ztb", "out.ztb", 3, after::written},
+    {"CutFlacKept", "cut", nullptr, "decode in.ztb -o out.flac", "out.flac", 3, after::written},
+    {"StubDecodeFails", "stub", nullptr, "decode in.ztb -o out.wav", "out.wav", 1, after::absent},
+    {"GarbageScaleFails", "garbage", nullptr, "scale in.ztb -o out.ztb", "out.ztb", 1, after::absent},
+    {"WavLimitKept", nullptr, nullptr, "decode -o out.wav", "out.wav", 3, after::written, "300000"},
+    {"W64PassesTheLimit", nullptr, nullptr, "decode -o out.w64", "out.w64", 0, after::written, "300000"},
+    {"FloatFlacRefused", nullptr, nullptr, "decode -o out.flac --bits 32f", "out.flac", 2, after::absent},
+    {"UnknownBitsRefused", nullptr, nullptr, "decode -o out.wav --bits 12", "out.wav", 2, after::absent},
+    {"UnknownFormatRefused", nullptr, nullptr, "decode -o out.wav --format ogg", "out.wav", 2, after::absent},
 };
 
 class CliOutput : public ::testing::TestWithParam<outputcase> {};
@@ -139,8 +87,8 @@ TEST_P(CliOutput, NeverWritesOutsideItsOutput) {
     scratchdir dir;
     writefile(dir / "victim", victim);
     const std::string sample = readfile(dir / "wav/test.ztb");
-    if (c.args[0] == "encode") {
-        ASSERT_EQ(dir.run({"decode", "-o", "in.wav"}).status, 0);
+    if (std::string(c.args).starts_with("encode")) {
+        ASSERT_EQ(dir.run("decode -o in.wav").status, 0);
     }
     if (c.input) {
         const std::string kind = c.input;
@@ -158,7 +106,7 @@ TEST_P(CliOutput, NeverWritesOutsideItsOutput) {
         plantlinks(dir.path(), output.filename().string() + ".partial", dir / "victim");
     }
     if (c.limit) setenv("TONVEX_WAVDATALIMIT", c.limit, 1);
-    const toolrun run = dir.run(c.args);
+    const toolrun run = dir.run(words(c.args));
     unsetenv("TONVEX_WAVDATALIMIT");
 
     EXPECT_EQ(run.status, c.status) << run.err;
@@ -218,11 +166,9 @@ std::vector<double> samplesof(const fs::path& path) {
 
 TEST(CliOutputFormats, OtherFormatsHoldTheSamplesOfTheWav) {
     scratchdir dir;
-    for (const char* name : {"a.wav", "a.flac", "a.rf64", "a.caf"})
-        ASSERT_EQ(dir.run({"decode", "-o", name}).status, 0) << name;
-    ASSERT_EQ(dir.run({"decode", "-o", "t.wav", "--trim"}).status, 0);
-    ASSERT_EQ(dir.run({"decode", "-o", "w.wav", "--bits", "24"}).status, 0);
-    ASSERT_EQ(dir.run({"decode", "-o", "f.wav", "--bits", "32f"}).status, 0);
+    for (const char* args :
+         {"a.wav", "a.flac", "a.rf64", "a.caf", "t.wav --trim", "w.wav --bits 24", "f.wav --bits 32f"})
+        ASSERT_EQ(dir.run(words(std::string("decode -o ") + args)).status, 0) << args;
     const std::vector<double> wav = samplesof(dir / "a.wav");
     ASSERT_FALSE(wav.empty());
     for (const char* name : {"a.flac", "a.rf64", "a.caf"}) EXPECT_EQ(samplesof(dir / name), wav) << name;
@@ -246,7 +192,7 @@ int shell(const scratchdir& dir, const std::string& line) {
 TEST(CliOutputPipes, StandardInputAndOutputCarryOnlyTheData) {
     scratchdir dir;
     const std::string tonvex = TONVEX_EXECUTABLE;
-    ASSERT_EQ(dir.run({"decode", "-o", "file.wav"}).status, 0);
+    ASSERT_EQ(dir.run("decode -o file.wav").status, 0);
     ASSERT_EQ(shell(dir, "cat wav/test.ztb | " + tonvex + " decode - -o - 2>err | cat > pipe.wav"), 0);
     const std::string file = readfile(dir / "file.wav"), pipe = readfile(dir / "pipe.wav");
     ASSERT_EQ(pipe.size(), file.size());
@@ -255,10 +201,10 @@ TEST(CliOutputPipes, StandardInputAndOutputCarryOnlyTheData) {
     EXPECT_EQ(pipe.substr(44), file.substr(44));
     EXPECT_NE(readfile(dir / "err").find("decoding completed"), std::string::npos);
 
-    ASSERT_EQ(dir.run({"encode", "file.wav", "-o", "file.ztb", "--quiet"}).status, 0);
+    ASSERT_EQ(dir.run("encode file.wav -o file.ztb --quiet").status, 0);
     ASSERT_EQ(shell(dir, "cat file.wav | " + tonvex + " encode - -o - 2>/dev/null | cat > pipe.ztb"), 0);
     EXPECT_EQ(readfile(dir / "pipe.ztb"), readfile(dir / "file.ztb"));
-    ASSERT_EQ(dir.run({"scale", "-o", "file_s.ztb", "--bitrate", "48"}).status, 0);
+    ASSERT_EQ(dir.run("scale -o file_s.ztb --bitrate 48").status, 0);
     ASSERT_EQ(shell(dir, tonvex + " scale - -o - --bitrate 48 < wav/test.ztb > pipe_s.ztb 2>/dev/null"), 0);
     EXPECT_EQ(readfile(dir / "pipe_s.ztb"), readfile(dir / "file_s.ztb"));
     ASSERT_EQ(shell(dir, "{ " + tonvex + " decode -o - --format flac 2>/dev/null; echo $? > status; } | cat"),
@@ -271,7 +217,7 @@ TEST(CliOutputPipes, AFifoIsWrittenAndStaysAFifo) {
     ASSERT_EQ(mkfifo((dir / "fifo").c_str(), 0600), 0);
     std::string received;
     std::thread reader([&] { received = readfile(dir / "fifo"); });
-    const toolrun run = dir.run({"decode", "-o", "fifo"});
+    const toolrun run = dir.run("decode -o fifo");
     reader.join();
     EXPECT_EQ(run.status, 0) << run.err;
     EXPECT_TRUE(fs::is_fifo(dir / "fifo"));

@@ -1,5 +1,7 @@
 #include "toolrun.h"
 
+#include <gtest/gtest.h>
+
 #include <fcntl.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -8,6 +10,7 @@
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
+#include <sstream>
 #include <stdexcept>
 
 namespace fs = std::filesystem;
@@ -53,6 +56,12 @@ scratchdir::scratchdir() {
     fs::copy_file(fs::path(TONVEX_SOURCE_DIR) / "wav" / "test.ztb", root / "wav" / "test.ztb");
 }
 
+nlohmann::json scratchdir::json(const std::string& line) const {
+    const toolrun result = runtonvex(words(line + " --json"), root);
+    EXPECT_EQ(result.status, 0) << line << ": " << result.err;
+    return nlohmann::json::parse(result.out);
+}
+
 scratchdir::~scratchdir() {
     std::error_code ignored;
     fs::remove_all(root, ignored);
@@ -73,4 +82,17 @@ std::vector<std::string> listdir(const fs::path& path) {
     for (const auto& entry : fs::directory_iterator(path)) names.push_back(entry.path().filename().string());
     std::sort(names.begin(), names.end());
     return names;
+}
+
+std::vector<std::string> words(const std::string& line) {
+    std::vector<std::string> result;
+    std::istringstream in(line);
+    for (std::string word; in >> word;) result.push_back(word);
+    return result;
+}
+
+uint32_t le32(const std::string& bytes, std::size_t at) {
+    uint32_t v = 0;
+    for (int i = 3; i >= 0; i--) v = v << 8 | static_cast<unsigned char>(bytes[at + i]);
+    return v;
 }

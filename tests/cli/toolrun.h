@@ -1,7 +1,9 @@
 #pragma once
 // Runs the built tonvex executable in a working directory of its own and collects its
 // exit status, standard output and standard error.
+#include <cstdint>
 #include <filesystem>
+#include <nlohmann/json.hpp>
 #include <string>
 #include <vector>
 
@@ -10,6 +12,11 @@ struct toolrun {
     std::string out;
     std::string err;
 };
+
+// "decode -o out.wav" as its words.
+std::vector<std::string> words(const std::string& line);
+// The little-endian 32-bit word at a byte offset, as in a WAV header.
+uint32_t le32(const std::string& bytes, std::size_t at);
 
 toolrun runtonvex(const std::vector<std::string>& args, const std::filesystem::path& workdir);
 
@@ -25,6 +32,9 @@ class scratchdir {
     std::filesystem::path operator/(const std::string& name) const { return root / name; }
     // Runs tonvex in this directory.
     toolrun run(const std::vector<std::string>& args) const { return runtonvex(args, root); }
+    toolrun run(const char* line) const { return runtonvex(words(line), root); }
+    // Runs a command given --json, expects it to succeed and returns its report.
+    nlohmann::json json(const std::string& line) const;
 
   private:
     std::filesystem::path root;

@@ -1,7 +1,6 @@
 // What the command line says beside its results: refused option combinations, the value
 // used where the one asked for cannot be, a misconfigured decode, honest error figures.
 #include <gtest/gtest.h>
-#include <nlohmann/json.hpp>
 
 #include "toolrun.h"
 
@@ -10,9 +9,9 @@ namespace {
 const std::filesystem::path vectors = std::filesystem::path(TONVEX_SOURCE_DIR) / "tests/vectors";
 
 struct warningcase {
-    std::vector<std::string> args;
+    const char* args;
     int status;
-    const char* err; // a part of standard error
+    const char* err; // a part of standard error; nullptr: nothing on standard error
 };
 
 class CliWarnings : public ::testing::TestWithParam<warningcase> {};
@@ -24,34 +23,32 @@ TEST_P(CliWarnings, StatusAndMessage) {
     writefile(dir / "p.g192", std::string(64, '\x7F'));
     const toolrun run = dir.run(GetParam().args);
     EXPECT_EQ(run.status, GetParam().status) << run.err;
-    EXPECT_NE(run.err.find(GetParam().err), std::string::npos) << run.err;
+    if (GetParam().err) {
+        EXPECT_NE(run.err.find(GetParam().err), std::string::npos) << run.err;
+    } else {
+        EXPECT_EQ(run.err, "");
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Table, CliWarnings,
-    ::testing::Values(
-        warningcase{{"decode", "--ber", "1e-4", "--error-model", "erasure"}, 2, "--ber does not apply"},
-        warningcase{{"decode", "--ber", "1e-4", "--pattern", "p.g192"}, 2, "--ber does not apply"},
-        warningcase{{"decode", "--ber", "1e-4", "-o", "x.wav"}, 0, "effective rate of 0.00012207"},
-        warningcase{{"encode", "in.wav", "--bitrate", "1"}, 0, "using 6.75 kbit/s"},
-        warningcase{{"encode", "in.wav", "--bitrate", "2000"}, 0, "using 383.25 kbit/s"},
-        warningcase{{"scale", "-o", "x.ztb", "--bitrate", "50"}, 0, "using 50.25 kbit/s"},
-        warningcase{{"decode", "separate.ztb"}, 0, "tonvex probe separate.ztb"}));
-
-TEST(CliWarnings, NoWarningForACorrectDecode) {
-    scratchdir dir;
-    std::filesystem::copy_file(vectors / "v05-separate-48s.ztb", dir / "separate.ztb");
-    EXPECT_EQ(dir.run({"decode", "separate.ztb", "--set", "jointcoding=0"}).err, "");
-    // Frames too short for their first pass are concealed for want of bits, not damage.
-    EXPECT_EQ(dir.run({"decode", "-o", "low.wav", "--bitrate", "6"}).err, "");
-}
+    ::testing::Values(warningcase{"decode --ber 1e-4 --error-model erasure", 2, "--ber does not apply"},
+                      warningcase{"decode --ber 1e-4 --pattern p.g192", 2, "--ber does not apply"},
+                      warningcase{"decode --ber 1e-4 -o x.wav", 0, "effective rate of 0.00012207"},
+                      warningcase{"encode in.wav --bitrate 1", 0, "using 6.75 kbit/s"},
+                      warningcase{"encode in.wav --bitrate 2000", 0, "using 383.25 kbit/s"},
+                      warningcase{"scale -o x.ztb --bitrate 50", 0, "using 50.25 kbit/s"},
+                      warningcase{"decode separate.ztb", 0, "tonvex probe separate.ztb"},
+                      warningcase{"decode separate.ztb --set jointcoding=0", 0, nullptr},
+                      // Frames too short for their first pass are concealed for want of bits, not damage.
+                      warningcase{"decode -o low.wav --bitrate 6", 0, nullptr}));
 
 TEST(CliWarnings, VersionAndHelpRanges) {
     scratchdir dir;
-    const toolrun version = dir.run({"--version"});
+    const toolrun version = dir.run("--version");
     EXPECT_EQ(version.status, 0);
     EXPECT_EQ(version.out.rfind("tonvex ", 0), 0u) << version.out;
-    const toolrun help = dir.run({"encode", "--help"});
+    const toolrun help = dir.run("encode --help");
     for (const char* part :
          {"default 128", "8 to 511 words", "11.025, 12, 16, 22.05, 24, 32, 44.1 or 48 kHz"})
         EXPECT_NE(help.out.find(part), std::string::npos) << part;
@@ -59,18 +56,12 @@ TEST(CliWarnings, VersionAndHelpRanges) {
 
 TEST(CliWarnings, ErrorFiguresAreHonest) {
     scratchdir dir;
-    const auto report = [&dir](const std::vector<std::string>& args) {
-        const toolrun run = dir.run(args);
-        EXPECT_EQ(run.status, 0) << run.err;
-        return nlohmann::json::parse(run.out);
-    };
-    const nlohmann::json ber = report({"decode", "-o", "b.wav", "--ber", "1e-4", "--json"});
-    EXPECT_EQ(ber["error_model"]["effective_ber"], 4.0 / 32768.0);
+    EXPECT_EQ(dir.json("decode -o b.wav --ber 1e-4")["error_model"]["effective_ber"], 4.0 / 32768.0);
 
     // A clean scaled stream: its last passes lose their CRC words to the budget, which
     // is no failure.
-    ASSERT_EQ(dir.run({"scale", "-o", "s.ztb", "--bitrate", "48", "--quiet"}).status, 0);
-    const nlohmann::json scaled = report({"decode", "s.ztb", "-o", "s.wav", "--json"});
+    ASSERT_EQ(dir.run("scale -o s.ztb --bitrate 48 --quiet").status, 0);
+    const nlohmann::json scaled = dir.json("decode s.ztb -o s.wav");
     EXPECT_EQ(scaled["pass_crc_failures"], 0);
     EXPECT_GT(scaled["passes_cut"].get<int>(), 0);
 }

@@ -28,38 +28,24 @@ struct place {
     bool operator==(const place&) const = default;
 };
 
-// The scan list of the joint decoder, written out literally as its nested loops.
+// The scan list of the joint decoder, written out literally: the (block, coefficient)
+// order of one channel by scan, its channels one after the other or interleaved.
 std::vector<place> scanlist(int32_t interleave, int32_t scan, int32_t nblk, int32_t ncoef) {
-    std::vector<place> list;
-    if (interleave == 0) {
-        for (int32_t ch = 0; ch < 2; ++ch) {
-            if (scan == 0)
-                for (int32_t b = 0; b < nblk; ++b)
-                    for (int32_t k = 0; k < ncoef; ++k) list.push_back({ch, b, k});
-            if (scan == 1)
-                for (int32_t k = 0; k < ncoef; ++k)
-                    for (int32_t b = 0; b < nblk; ++b) list.push_back({ch, b, k});
-            if (scan == 2)
-                for (int32_t g = 0; g < 3; ++g)
-                    for (int32_t k = 0; k < ncoef; ++k)
-                        for (int32_t b = groupstarts[g]; b < groupstarts[g + 1]; ++b)
-                            list.push_back({ch, b, k});
-        }
-    } else {
-        if (scan == 0)
-            for (int32_t b = 0; b < nblk; ++b)
-                for (int32_t k = 0; k < ncoef; ++k)
-                    for (int32_t ch = 0; ch < 2; ++ch) list.push_back({ch, b, k});
-        if (scan == 1)
+    std::vector<place> order, list;
+    if (scan == 0)
+        for (int32_t b = 0; b < nblk; ++b)
+            for (int32_t k = 0; k < ncoef; ++k) order.push_back({0, b, k});
+    if (scan == 1)
+        for (int32_t k = 0; k < ncoef; ++k)
+            for (int32_t b = 0; b < nblk; ++b) order.push_back({0, b, k});
+    if (scan == 2)
+        for (int32_t g = 0; g < 3; ++g)
             for (int32_t k = 0; k < ncoef; ++k)
-                for (int32_t b = 0; b < nblk; ++b)
-                    for (int32_t ch = 0; ch < 2; ++ch) list.push_back({ch, b, k});
-        if (scan == 2)
-            for (int32_t g = 0; g < 3; ++g)
-                for (int32_t k = 0; k < ncoef; ++k)
-                    for (int32_t b = groupstarts[g]; b < groupstarts[g + 1]; ++b)
-                        for (int32_t ch = 0; ch < 2; ++ch) list.push_back({ch, b, k});
-    }
+                for (int32_t b = groupstarts[g]; b < groupstarts[g + 1]; ++b) order.push_back({0, b, k});
+    for (int32_t outer = 0; outer < (interleave ? 1 : 2); ++outer)
+        for (const place& p : order)
+            for (int32_t ch = 0; ch < (interleave ? 2 : 1); ++ch)
+                list.push_back({outer + ch, p.block, p.coef});
     return list;
 }
 

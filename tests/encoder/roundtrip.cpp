@@ -50,26 +50,20 @@ testsignal musiclike(int rate, int channels, double seconds) {
     double hp = 0.0;
     for (size_t i = 0; i < n; i++) {
         const double t = static_cast<double>(i) / rate;
-        const size_t note = i / notelen;
-        const double f = notes[note % 6];
+        const double f = notes[i / notelen % 6];
         const double local = static_cast<double>(i % notelen) / rate;
         // Sharp attack, exponential decay.
         const double env = std::min(1.0, local / 0.002) * std::exp(-local * 6.0);
         double tone = 0.0;
         for (int h = 1; h <= 8; h++)
             if (f * h < rate / 2.2) tone += std::sin(2 * pi * f * h * t) / h;
-        const double w = noise(rng);
-        hp = w - 0.7 * hp; // a brighter noise bed
+        hp = noise(rng) - 0.7 * hp; // a brighter noise bed
         // A click every 0.3 s, and a roll of clicks every 20 ms from 0.6 to 0.9 s.
-        const size_t rollevery = static_cast<size_t>(0.02 * rate);
-        const bool roll = t >= 0.6 && t < 0.9;
-        const size_t since = roll ? i % rollevery : i % clickevery;
+        const size_t since = t >= 0.6 && t < 0.9 ? i % static_cast<size_t>(0.02 * rate) : i % clickevery;
         double click = 0.0;
         if (since < 24) click = (since % 2 == 0 ? 0.5 : -0.5) * std::exp(-double(since) / 6.0);
-        for (int ch = 0; ch < channels; ch++) {
-            const double pan = ch == 0 ? 1.0 : 0.7;
-            s.samples[i * channels + ch] = 0.25 * env * tone * pan + 0.01 * hp + click;
-        }
+        for (int ch = 0; ch < channels; ch++) // panned
+            s.samples[i * channels + ch] = 0.25 * env * tone * (ch == 0 ? 1.0 : 0.7) + 0.01 * hp + click;
     }
     return s;
 }
@@ -118,7 +112,7 @@ std::vector<double> encodertest::decode(const encodersettings& s, const std::str
     doc.longerbbase = s.longerbbase;
     doc.dither = 0;
     doc.outputbitratemode = scaledkbps > 0.0 ? 1 : 0;
-    if (scaledkbps > 0.0) doc.scaledbitrate = scaledkbps;
+    doc.scaledbitrate = scaledkbps; // read in scaled mode only
     doc.bitstreamname = name + ".ztb";
     doc.wavname = name + "_out.wav";
     doc.updatepaths();

@@ -29,6 +29,11 @@ testsignal musiclike(int rate, int channels, double seconds);
 
 class encodertest : public documenttest {
   protected:
+    // No encode or decode shows a message: refusals come back as the error text.
+    void TearDown() override {
+        EXPECT_TRUE(messages.shown.empty()) << messages.shown.front();
+        documenttest::TearDown();
+    }
     // Writes the testsignal as a WAV file of doubles and encodes it; returns encodefile's result.
     int encode(const testsignal& s, const encodersettings& settings, const std::string& name = "in");
     // Decodes name.ztb with the document set up like the encoder; interleaved output.

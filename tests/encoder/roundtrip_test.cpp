@@ -2,7 +2,6 @@
 // payload decodes), configurations beyond the defaults, determinism, and what the encoder
 // refuses.
 #include <cmath>
-#include <cstdio>
 
 #include "encoder/encodefile.h"
 #include "roundtrip.h"
@@ -15,9 +14,7 @@ TEST_F(streams, SineAt64kbitsMonoReachesSixtyDecibels) {
     encodersettings s;
     s.bitrate = 64.0;
     const double db = roundtripsnr(sine(48000, 1000.0, 0.5, 1.0), s);
-    std::printf("1 kHz sine, -6 dBFS, mono, 48 kHz, 64 kbit/s: SNR %.1f dB\n", db);
     EXPECT_GE(db, 60.0);
-    EXPECT_TRUE(messages.shown.empty()) << messages.shown.front();
 }
 
 // The default's white noise against the masking model's shaping on a music-like signal.
@@ -28,10 +25,8 @@ TEST_F(streams, WhiteNoiseBeatsTheMaskingModelOnSnr) {
         const double white = roundtripsnr(music, s);
         s.tune = encodertune::perceptual;
         const double shaped = roundtripsnr(music, s);
-        std::printf("music-like, %g kbit/s: SNR %.1f dB white, %.1f dB perceptual\n", kbps, white, shaped);
         EXPECT_GT(white, shaped + 1.0) << kbps;
     }
-    EXPECT_TRUE(messages.shown.empty()) << messages.shown.front();
 }
 
 TEST_F(streams, EveryCutOfThePayloadDecodes) {
@@ -48,16 +43,12 @@ TEST_F(streams, EveryCutOfThePayloadDecodes) {
         const auto out = decode(s, "in", (cut + 5) * 0.75);
         ASSERT_TRUE(doc.stats.completed) << cut;
         ASSERT_EQ(out.size(), whole.size());
-        for (double v : out) ASSERT_TRUE(std::isfinite(v));
         db.push_back(snr(x, out));
-        if (cut % 8 == 3)
-            std::printf("music-like mono, payload cut to %2d of 59 words: SNR %.1f dB\n", cut, db.back());
     }
     EXPECT_EQ(decode(s, "in", 64 * 0.75), whole); // no cut
     EXPECT_GT(db[59 - 3], db[30 - 3]);
     EXPECT_GT(db[30 - 3], db[10 - 3]);
     EXPECT_GT(db[10 - 3], db[0]);
-    EXPECT_TRUE(messages.shown.empty()) << messages.shown.front();
 }
 
 // The encoder in configurations beyond the defaults, at every kind of sample rate: the
@@ -75,10 +66,8 @@ TEST_P(configurations, DecodeCleanly) {
     encodersettings s = c.settings;
     s.bitrate = 96.0;
     const double db = roundtripsnr(musiclike(c.rate, c.channels, 0.8), s);
-    std::printf("music-like, %s: SNR %.1f dB\n", c.name, db);
     EXPECT_GT(db, 8.0);
     EXPECT_EQ(doc.stats.framesconcealed, 0);
-    EXPECT_TRUE(messages.shown.empty()) << messages.shown.front();
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -114,24 +103,20 @@ TEST_F(streams, SameInputSameBytes) {
 }
 
 TEST_F(streams, RefusesInputItCannotCode) {
-    encodersettings s;
+    // Each case refuses with the message and leaves no stream behind.
+    auto refuses = [this](const std::string& name, int result, std::initializer_list<const char*> says) {
+        EXPECT_EQ(result, 1) << name;
+        for (const char* text : says) EXPECT_NE(error.find(text), std::string::npos) << error;
+        EXPECT_FALSE(std::filesystem::exists(path(name + ".ztb")));
+    };
     testsignal three = sine(48000, 440.0, 0.5, 0.1);
     three.channels = 3;
     three.samples.resize(three.samples.size() / 3 * 3);
-    EXPECT_EQ(encode(three, s, "three"), 1);
-    EXPECT_NE(error.find("3 channels"), std::string::npos) << error;
-    EXPECT_FALSE(std::filesystem::exists(path("three.ztb")));
-
-    EXPECT_EQ(encode(sine(96000, 440.0, 0.5, 0.1), s, "fast"), 1);
-    EXPECT_NE(error.find("96000 Hz"), std::string::npos) << error;
-    EXPECT_NE(error.find("48000"), std::string::npos) << error;
-    EXPECT_FALSE(std::filesystem::exists(path("fast.ztb")));
-
+    refuses("three", encode(three, {}, "three"), {"3 channels"});
+    refuses("fast", encode(sine(96000, 440.0, 0.5, 0.1), {}, "fast"), {"96000 Hz", "48000"});
     writewavfile(path("fine.wav"), sine(48000, 440.0, 0.5, 0.1));
-    EXPECT_EQ(encodefile(path("fine.wav"), path("nowhere/fine.ztb"), s, error), 1);
-    EXPECT_NE(error.find("cannot create output file"), std::string::npos) << error;
+    refuses("nowhere/fine", encodefile(path("fine.wav"), path("nowhere/fine.ztb"), {}, error),
+            {"cannot create output file"});
 }
 
 } // namespace
-
-namespace {} // namespace

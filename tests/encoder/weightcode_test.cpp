@@ -28,7 +28,6 @@ TEST(WeightCode, EveryDifferenceReadsBackThroughTheDecoder) {
         for (int32_t stepmode = 0; stepmode <= 1; stepmode++)
             for (int32_t k = 0; k <= 3; k++)
                 for (int32_t d = -30; d <= 30; d++) {
-                    const int16_t weightbits = 4;
                     if (signmode == 2 && d > 7) continue; // no code in wsignmode 2
                     std::vector<uint16_t> words(8);
                     bitwriter out;
@@ -41,10 +40,10 @@ TEST(WeightCode, EveryDifferenceReadsBackThroughTheDecoder) {
                     const int32_t written = out.bitsused();
                     wordreader read(words);
                     int32_t budget = 128;
-                    const weightcoderesult r = readweightcode(
-                        read, budget, {k, stepmode, signmode, weightbits, 16}, cutfield::zerobudget);
+                    const weightcoderesult r =
+                        readweightcode(read, budget, {k, stepmode, signmode, 4, 16}, cutfield::zerobudget);
                     ASSERT_TRUE(r.complete);
-                    EXPECT_EQ(mapweightcode(r.number, signmode, weightbits), d)
+                    EXPECT_EQ(mapweightcode(r.number, signmode, 4), d)
                         << "signmode " << signmode << " stepmode " << stepmode << " k " << k;
                     EXPECT_EQ(128 - budget, written);
                 }

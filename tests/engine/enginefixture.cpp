@@ -10,9 +10,16 @@ void drivertest::usefiles(const std::string& input, const std::string& wav, cons
     doc.updatepaths();
 }
 
+std::vector<int16_t> drivertest::decode(const std::vector<uint16_t>& stream) {
+    writewordsfile(path("in.ztb"), stream);
+    usefiles("in.ztb", "out.wav");
+    doc.random.seed(1);
+    doc.decodeZAT();
+    return readwav(path("out.wav"));
+}
+
 std::vector<uint16_t> packframe(const framespec& spec) {
     std::vector<uint16_t> words(static_cast<size_t>(std::max<int16_t>(spec.words, 8)) + 8, spec.fill);
-    std::vector<uint16_t> errors(words.size());
     encodeheader writer;
     writer.wordbuf = words.data();
     writer.framelen = 1024;
@@ -43,21 +50,12 @@ std::vector<uint16_t> packframes(framespec spec, int count) {
     return stream;
 }
 
-wavfile readwav(const std::string& file) {
+std::vector<int16_t> readwav(const std::string& file) {
     const auto bytes = readbytes(file);
-    wavfile wav;
-    if (bytes.size() < 44) return wav;
-    const auto u32 = [&bytes](size_t at) {
-        return static_cast<uint32_t>(bytes[at] | (bytes[at + 1] << 8) | (bytes[at + 2] << 16)) |
-               (static_cast<uint32_t>(bytes[at + 3]) << 24);
-    };
-    wav.riffsize = u32(4);
-    wav.channels = static_cast<uint16_t>(bytes[22] | (bytes[23] << 8));
-    wav.rate = u32(24);
-    wav.datasize = u32(40);
+    std::vector<int16_t> samples;
     for (size_t at = 44; at + 1 < bytes.size(); at += 2)
-        wav.samples.push_back(static_cast<int16_t>(static_cast<uint16_t>(bytes[at] | (bytes[at + 1] << 8))));
-    return wav;
+        samples.push_back(static_cast<int16_t>(static_cast<uint16_t>(bytes[at] | (bytes[at + 1] << 8))));
+    return samples;
 }
 
 std::string vectorpath(const std::string& name) {

@@ -17,6 +17,8 @@ class drivertest : public documenttest {
   protected:
     // Points the document at input (in the test's folder) and output names.
     void usefiles(const std::string& input, const std::string& wav, const std::string& scaled = "out_s.ztb");
+    // Writes the stream as in.ztb and decodes it from a fresh random state; out.wav's samples.
+    std::vector<int16_t> decode(const std::vector<uint16_t>& stream);
 };
 
 // One frame as the header writer packs it, with a payload of a fixed pattern.
@@ -35,15 +37,8 @@ std::vector<uint16_t> packframe(const framespec& spec);
 // Consecutive frames alike but for their index, indices counting from 0 modulo 16.
 std::vector<uint16_t> packframes(framespec spec, int count);
 
-// A WAV file as the decode driver writes it.
-struct wavfile {
-    uint32_t riffsize = 0;
-    uint16_t channels = 0;
-    uint32_t rate = 0;
-    uint32_t datasize = 0;
-    std::vector<int16_t> samples;
-};
-wavfile readwav(const std::string& file);
+// The samples of a 16-bit WAV file as the decode driver writes it (44-byte header).
+std::vector<int16_t> readwav(const std::string& file);
 
 // The shipped conformance vectors.
 std::string vectorpath(const std::string& name);

@@ -1,15 +1,5 @@
 #include "guitest.h"
 
-#include <QAction>
-#include <QApplication>
-#include <QLineEdit>
-#include <QTest>
-#include <QTimer>
-#include <gtest/gtest.h>
-#include <utility>
-
-#include "app/gui/CMainFrame.h"
-
 void whendialogopens(std::function<void(QDialog&)> act) {
     auto* poll = new QTimer;
     poll->setInterval(1);
@@ -41,4 +31,22 @@ void waitforoperation(const CMainFrame& frame) {
 
 std::string caption(const CMainFrame& frame, int id) {
     return frame.menuitem(id)->text().toStdString();
+}
+
+// The window tests run headless on Qt's offscreen platform, inside one QApplication, with
+// a settings store of their own that every test starts empty.
+
+class freshsettings : public testing::EmptyTestEventListener {
+    void OnTestStart(const testing::TestInfo&) override { QSettings().clear(); }
+};
+
+int main(int argc, char** argv) {
+    testing::InitGoogleTest(&argc, argv);
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication application(argc, argv);
+    const QTemporaryDir store;
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, store.path());
+    QApplication::setOrganizationName("tonvex-tests");
+    testing::UnitTest::GetInstance()->listeners().Append(new freshsettings);
+    return RUN_ALL_TESTS();
 }
