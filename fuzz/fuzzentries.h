@@ -7,8 +7,6 @@
 #include <cstdint>
 #include <span>
 
-using fuzzentry = int (*)(const uint8_t* data, size_t size);
-
 // decodeheader::read on arbitrary words under every header configuration.
 int fuzz_header(const uint8_t* data, size_t size);
 // zatdec::decode_frame on an arbitrary payload and arbitrary header fields.
@@ -22,6 +20,6 @@ int fuzz_scale(const uint8_t* data, size_t size);
 
 struct namedfuzzentry {
     const char* name; // also the folder of its inputs under fuzz/regressions and fuzz/corpus
-    fuzzentry run;
+    int (*run)(const uint8_t* data, size_t size);
 };
 std::span<const namedfuzzentry> fuzzentries();

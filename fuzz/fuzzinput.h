@@ -1,10 +1,9 @@
 #pragma once
 // Reads a fuzzer's input as the choices of a run: configuration values from its first
-// bytes, then the rest as the words of a bitstream. Past its end every read gives 0, so
+// bytes, then the rest as a bitstream or frames. Past its end every read gives 0, so
 // a short input is still a complete (if dull) run.
 #include <cstddef>
 #include <cstdint>
-#include <vector>
 
 class fuzzinput {
   public:
@@ -21,12 +20,6 @@ class fuzzinput {
     }
     size_t remaining() const { return size - pos; }
     const uint8_t* rest() const { return data + pos; }
-    // The remaining bytes as words; an odd last byte becomes the low byte of a word.
-    std::vector<uint16_t> words() {
-        std::vector<uint16_t> out((remaining() + 1) / 2);
-        for (uint16_t& w : out) w = word();
-        return out;
-    }
 
   private:
     const uint8_t* data;

@@ -1,11 +1,9 @@
 #include "fuzz/fuzzsupport.h"
 
-#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 
 #include "app/CTonvexDoc.h"
-#include "base/random.h"
 #include "engine/settings.h"
 #include "fuzz/fuzzentries.h"
 #include "fuzz/fuzzinput.h"
@@ -21,11 +19,6 @@ quietrun::quietrun() {
 quietrun::~quietrun() {
     setmainframewindow(previouswindow);
     setmessagehandler(previoushandler);
-}
-
-void fuzzrun::start() {
-    doc.random.seed(1);
-    fuzzsettings(doc, in);
 }
 
 void fuzzcheck(bool holds, const char* what) {
@@ -49,21 +42,6 @@ void fuzzsettings(CTonvexDoc& doc, fuzzinput& in) {
         fuzzcheck(setsetting(doc, setting.name, value) == setresult::ok,
                   "a setting refused a value in its range");
     }
-}
-
-std::vector<uint8_t> encodesettings(const std::vector<std::pair<std::string, double>>& settings) {
-    const std::vector<settinginfo>& list = settinglist();
-    std::vector<uint8_t> bytes{static_cast<uint8_t>(settings.size())};
-    for (const auto& [name, value] : settings) {
-        for (size_t i = 0; i < list.size(); ++i) {
-            if (list[i].name != name) continue;
-            const double unit = (value - list[i].minimum) / (list[i].maximum - list[i].minimum);
-            bytes.push_back(static_cast<uint8_t>(i));
-            bytes.push_back(static_cast<uint8_t>(list[i].integer ? value - list[i].minimum
-                                                                 : std::lround(std::cbrt(unit) * 255.0)));
-        }
-    }
-    return bytes;
 }
 
 std::span<const namedfuzzentry> fuzzentries() {

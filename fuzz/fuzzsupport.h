@@ -3,12 +3,11 @@
 // may legitimately raise many), a frame window that draws nothing, and a check that
 // aborts with a reason so a fuzzer records the input.
 #include <string>
-#include <utility>
-#include <vector>
 
 #include "app/CTonvexDoc.h"
 #include "app/framewindow.h"
 #include "app/messagebox.h"
+#include "base/random.h"
 #include "fuzz/fuzzinput.h"
 
 // Installs a silent message handler and an empty main window for its lifetime.
@@ -38,18 +37,16 @@ void fuzzcheck(bool holds, const char* what);
 // place in the settings list) and a value byte that picks within the setting's range. No
 // pairs leave the defaults, the configuration most streams use.
 void fuzzsettings(CTonvexDoc& doc, fuzzinput& in);
-// The bytes fuzzsettings reads as these settings (at most 7; real values to within a step).
-std::vector<uint8_t> encodesettings(const std::vector<std::pair<std::string, double>>& settings);
 
 // The frame of every entry that runs decoders: quiet, the random source at the state a
 // fresh program has (so a saved input replays exactly), and a document whose settings
 // come from the input's first bytes.
 struct fuzzrun {
-    fuzzrun(const uint8_t* data, size_t size) : in(data, size) { start(); }
+    fuzzrun(const uint8_t* data, size_t size) : in(data, size) {
+        doc.random.seed(1);
+        fuzzsettings(doc, in);
+    }
     quietrun quiet;
     fuzzinput in;
     CTonvexDoc doc;
-
-  private:
-    void start();
 };

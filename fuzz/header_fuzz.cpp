@@ -79,7 +79,6 @@ int fuzz_header(const uint8_t* data, size_t size) {
     fuzzcheck(header.srindex >= 0 && header.srindex <= 7, "sample-rate index outside 0..7");
     fuzzcheck(header.codedbands >= 1 && header.codedbands <= header.maxbands,
               "coded bands outside 1..maxbands");
-    fuzzcheck(header.nblock == header.framelen / header.shortlen, "nblock does not follow from srindex");
     fuzzcheck(header.bitsleft >= 0, "header budget overspent");
 
     // A layout that cannot hold all its fields drops some; only complete ones round-trip.

@@ -94,9 +94,10 @@ void startrun(CTonvexDoc& doc, const fs::path& input, const std::vector<uint8_t>
 
 // What a finished run did, and a failure when it handed out more frames than the input holds.
 runoutcome outcomeof(const CTonvexDoc& doc, const quietrun& quiet, size_t bytes) {
-    runoutcome outcome{doc.stats.completed, quiet.messages, quiet.last, doc.stats.frameshandled, ""};
-    if (outcome.frames > framebound(doc, static_cast<int64_t>(bytes)))
-        outcome.failure = std::to_string(outcome.frames) + " frames from " + std::to_string(bytes) + " bytes";
+    runoutcome outcome{doc.stats.completed, quiet.messages, quiet.last, ""};
+    if (doc.stats.frameshandled > framebound(doc, static_cast<int64_t>(bytes)))
+        outcome.failure =
+            std::to_string(doc.stats.frameshandled) + " frames from " + std::to_string(bytes) + " bytes";
     return outcome;
 }
 

@@ -44,7 +44,6 @@ struct runoutcome {
     bool completed = false;
     int messages = 0;
     std::string lastmessage;
-    int64_t frames = 0;
     std::string failure; // empty when the outcome is acceptable
 };
 
