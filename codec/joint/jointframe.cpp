@@ -56,10 +56,20 @@ void jzatdec::decode_frame() {
     else
         blockmode = LOST_FRAME;
 
-    // shortlen + longlen draws in every frame, lost ones too, in this order.
-    randomrun run(draws());
+    // shortlen + longlen draws in every frame, lost ones too; the signs they give only
+    // when asked for.
+    signstate = draws().state();
+    signsmade = false;
+    draws().skip(concealshortsign.size() + conceallongsign.size());
+}
+
+void jzatdec::makesigns() {
+    if (signsmade) return;
+    randomsource from(signstate);
+    randomrun run(from);
     randomsigns(concealshortsign, run);
     randomsigns(conceallongsign, run);
+    signsmade = true;
 }
 
 void jzatdec::decodepayload(int32_t channels) {
@@ -126,7 +136,9 @@ void jzatdec::read_sideinfo(zatdec* channels, int32_t a, int32_t b) {
     readsideinfo(*this, channels[0], topbitplane, layout);
 }
 
-void jzatdec::handover(zatdec& channel) const {
+void jzatdec::handover(zatdec& channel) {
+    // Only a frame to be concealed or noise-filled reads the signs.
+    if (blockmode == LOST_FRAME || crcerror != 0) makesigns();
     channel.blockmode = blockmode;
     channel.crcerror = crcerror;
     channel.crcerrorpos = crcerrorpos;
