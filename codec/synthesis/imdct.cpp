@@ -64,6 +64,16 @@ const twiddles& twiddles_for(int32_t n) {
     }
 }
 
+// out[2j] = a[j] and out[2j + 1] = b[count - 1 - j] for j < count, both negated or not.
+template <bool negated>
+[[gnu::always_inline]] inline void interleave(double* __restrict out, const double* __restrict a,
+                                              const double* __restrict b, int32_t count) {
+    for (int32_t j = 0; j < count; j++) {
+        out[2 * j] = negated ? -a[j] : a[j];
+        out[2 * j + 1] = negated ? -b[count - 1 - j] : b[count - 1 - j];
+    }
+}
+
 } // namespace
 
 TONVEX_TARGET_CLONES void imdct(double* data, double* work, [[maybe_unused]] double n0, int32_t n) {
@@ -128,17 +138,8 @@ TONVEX_TARGET_CLONES void imdct(double* data, double* work, [[maybe_unused]] dou
 
     // The reordering, written in output order: each quarter of the output interleaves
     // one table forwards and one backwards.
-    const double* __restrict r = re;
-    const double* __restrict m = im;
-    double* __restrict out = data;
-    for (int32_t j = 0; j < eighth; j++) {
-        out[2 * j] = -r[eighth + j];
-        out[2 * j + 1] = -m[eighth - 1 - j];
-        out[quarter + 2 * j] = m[j];
-        out[quarter + 2 * j + 1] = r[quarter - 1 - j];
-        out[2 * quarter + 2 * j] = m[eighth + j];
-        out[2 * quarter + 2 * j + 1] = r[eighth - 1 - j];
-        out[3 * quarter + 2 * j] = r[j];
-        out[3 * quarter + 2 * j + 1] = m[quarter - 1 - j];
-    }
+    interleave<true>(data, re + eighth, im, eighth);
+    interleave<false>(data + quarter, im, re + eighth, eighth);
+    interleave<false>(data + 2 * quarter, im + eighth, re, eighth);
+    interleave<false>(data + 3 * quarter, re, im + eighth, eighth);
 }
