@@ -21,7 +21,8 @@ TEST_F(streams, SineAt64kbitsMonoReachesSixtyDecibels) {
 TEST_F(streams, WhiteNoiseBeatsTheMaskingModelOnSnr) {
     const testsignal music = musiclike(44100, 2, 2.0);
     for (double kbps : {48.0, 192.0}) {
-        encodersettings s{.bitrate = kbps};
+        encodersettings s;
+        s.bitrate = kbps;
         const double white = roundtripsnr(music, s);
         s.tune = encodertune::perceptual;
         const double shaped = roundtripsnr(music, s);
@@ -76,21 +77,36 @@ INSTANTIATE_TEST_SUITE_P(
         {"mono joint", 48000, 1, {}},
         {"mono at 11.025 kHz", 11025, 1, {}},
         {"stereo at 12 kHz", 12000, 2, {}},
-        {"mono separate", 44100, 1, {.jointcoding = 0}},
-        {"no weights", 48000, 2, {.weighton = 0}},
-        {"no weights separate", 22050, 2, {.jointcoding = 0, .weighton = 0}},
-        {"scfresmode 0", 48000, 2, {.scfresmode = 0}},
-        {"scfresmode 1, scan 2", 32000, 2, {.scanmode = 2, .scfresmode = 1}},
-        {"crclevel 3", 48000, 2, {.crclevel = 3}},
-        {"uniform bands", 24000, 2, {.shortbandtype = 0, .longbandtype = 0}},
-        {"wsignmode 1, wparams 3/2", 48000, 2, {.wsignmode = 1, .wparamshort = 3, .wparamlong = 2}},
-        {"separate w0 at 32 kHz, scan 0", 32000, 2, {.jointcoding = 0, .weightmode = 0, .scanmode = 0}},
-        {"weightstep 1.5, 20 bands", 48000, 2, {.weightstep = 1.5, .codedbands = 20}},
-        {"long blocks only", 48000, 2, {.blockswitching = 0}},
-        {"chaninterleave 0, scan 2", 48000, 2, {.scanmode = 2, .chaninterleave = 0}},
-        {"w1 wpredmode 2, wstepmode 1", 44100, 2, {.weightmode = 1, .wstepmode = 1, .wpredmode = 2}},
-        {"w1 with runmode 1, runparam 2", 16000, 2, {.weightmode = 1, .runmode = 1, .runparam = 2}},
-        {"perceptual tune, separate", 44100, 2, {.jointcoding = 0, .tune = encodertune::perceptual}},
+        {"mono separate", 44100, 1, {.coding = {.jointcoding = 0}}},
+        {"no weights", 48000, 2, {.coding = {.weighton = 0}}},
+        {"no weights separate", 22050, 2, {.coding = {.jointcoding = 0, .weighton = 0}}},
+        {"scfresmode 0", 48000, 2, {.coding = {.scfresmode = 0}}},
+        {"scfresmode 1, scan 2", 32000, 2, {.coding = {.scfresmode = 1, .scanmode = 2}}},
+        {"crclevel 3", 48000, 2, {.coding = {.crclevel = 3}}},
+        {"uniform bands", 24000, 2, {.coding = {.shortbandtype = 0, .longbandtype = 0}}},
+        {"wsignmode 1, wparams 3/2",
+         48000,
+         2,
+         {.coding = {.wparamshort = 3, .wparamlong = 2, .wsignmode = 1}}},
+        {"separate w0 at 32 kHz, scan 0",
+         32000,
+         2,
+         {.coding = {.jointcoding = 0, .weightmode = 0, .scanmode = 0}}},
+        {"weightstep 1.5, 20 bands", 48000, 2, {.coding = {.weightstep = 1.5}, .codedbands = 20}},
+        {"long blocks only", 48000, 2, {.coding = {}, .blockswitching = 0}},
+        {"chaninterleave 0, scan 2", 48000, 2, {.coding = {.scanmode = 2, .chaninterleave = 0}}},
+        {"w1 wpredmode 2, wstepmode 1",
+         44100,
+         2,
+         {.coding = {.weightmode = 1, .wstepmode = 1, .wpredmode = 2}}},
+        {"w1 with runmode 1, runparam 2",
+         16000,
+         2,
+         {.coding = {.weightmode = 1, .runmode = 1, .runparam = 2}}},
+        {"perceptual tune, separate",
+         44100,
+         2,
+         {.coding = {.jointcoding = 0}, .tune = encodertune::perceptual}},
     }),
     [](const auto& info) { return "c" + std::to_string(info.index); });
 
