@@ -45,11 +45,7 @@ std::string streamencoder::open(const encodersettings& settings, int channels, i
     for (int ch = 0; ch < nch; ch++) chans[ch].nbandcoded = bands;
 
     header.framelen = framelen;
-    header.scfresmode = cfg.coding.scfresmode;
-    header.jointcoding = cfg.coding.jointcoding;
-    header.weightmode = cfg.coding.weightmode;
-    header.weightshare = cfg.coding.weightshare;
-    header.weighton = cfg.coding.weighton;
+    header.config = cfg.coding;
     header.headerwords = hwords;
     header.srindex = srindex;
     header.setsizes();
@@ -202,23 +198,15 @@ void streamencoder::realisejoint() {
 }
 
 bitplaneconfig streamencoder::planeconfig() const {
+    const codingconfig& c = cfg.coding;
     const bool shortframe = isshortmode(chans[0].blockmode);
     bitplaneconfig bp;
-    bp.nchan = cfg.coding.jointcoding != 0 ? nch : 1;
-    bp.chaninterleave = cfg.coding.chaninterleave;
-    bp.scan = shortframe ? cfg.coding.scanmode : 0;
-    bp.runmode = cfg.coding.runmode;
-    bp.runparam = cfg.coding.runparam;
-    bp.refinefirst = cfg.coding.refinefirst;
-    bp.inbandweights = cfg.coding.weighton != 0 && cfg.coding.weightmode == 2;
-    bp.passcrc = cfg.coding.weightmode == 2 && cfg.coding.crcon == 1;
-    bp.crclevel = cfg.coding.crclevel;
-    bp.weightshare = cfg.coding.weightshare;
-    bp.weightrefbits = cfg.coding.weightrefbits;
-    bp.wstepmode = cfg.coding.wstepmode;
-    bp.wsignmode = cfg.coding.wsignmode;
-    bp.wpredmode = cfg.coding.wpredmode;
-    bp.wparam = shortframe ? cfg.coding.wparamshort : cfg.coding.wparamlong;
+    bp.coding = c;
+    bp.nchan = c.jointcoding != 0 ? nch : 1;
+    bp.scan = shortframe ? c.scanmode : 0;
+    bp.inbandweights = c.weighton != 0 && c.weightmode == 2;
+    bp.passcrc = c.weightmode == 2 && c.crcon == 1;
+    bp.wparam = shortframe ? c.wparamshort : c.wparamlong;
     return bp;
 }
 

@@ -20,11 +20,7 @@ framereader::framereader(streamjob& owner, std::FILE* file, int64_t length, bool
     header.headerwords = H;
     header.framelen = doc.framelen;
     header.synctolerance = doc.synctolerance;
-    header.scfresmode = doc.config.scfresmode;
-    header.jointcoding = doc.config.jointcoding;
-    header.weightmode = doc.config.weightmode;
-    header.weightshare = doc.config.weightshare;
-    header.weighton = doc.config.weighton;
+    header.config = doc.config;
 }
 
 bool framereader::readheaderwords() {

@@ -107,11 +107,7 @@ void streamjob::scaleZAT() {
     writer.setsizes();
     writer.headerwords = H;
     writer.channels = nch;
-    writer.scfresmode = config.scfresmode;
-    writer.jointcoding = config.jointcoding;
-    writer.weightmode = config.weightmode;
-    writer.weightshare = config.weightshare;
-    writer.weighton = config.weighton;
+    writer.config = config;
 
     int64_t frames = 0, written = 0, inwords = 0, outwords = 0;
     int32_t lastpercent = -1;
