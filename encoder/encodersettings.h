@@ -19,7 +19,7 @@ struct encodersettings {
     double bitrate = 128.0; // kbit/s; the constant frame length follows as in scaledframelen
 
     // The configuration the decoders must be given too.
-    codingconfig coding;
+    codingconfig coding = {};
 
     // Encoder choices that the stream carries in its headers.
     // Bands coded in every frame (1..32), constant in a stream; 0 chooses by the run
