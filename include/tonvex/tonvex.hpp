@@ -7,6 +7,7 @@
 // sessions run on separate threads at once. One session is used by one thread at a time.
 // With equal settings and seed a session's output is the same byte for byte, whatever
 // else runs.
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -50,6 +51,64 @@ struct runresult {
     int samplerate = 0; // Hz of the stream
 };
 
+// Where a bitstream is read from: a file, bytes in memory or a read callback.
+class source {
+  public:
+    // The file at path; its name must end in "ztb".
+    static source file(std::string path);
+    // size bytes at data, not copied: they must stay unchanged until the operation returns.
+    static source memory(const void* data, std::size_t size);
+    // read(buffer, size) puts up to size bytes into buffer and returns how many, 0 at the
+    // end, or -1 on a failure. The frame walk goes back and forth in the stream, so the
+    // callback is read to its end before the operation starts.
+    using readfunction = std::function<std::ptrdiff_t(void* buffer, std::size_t size)>;
+    static source callback(readfunction read);
+
+    enum kinds { fromfile, frommemory, fromcallback };
+    kinds kind() const { return what; }
+    const std::string& filename() const { return name; }
+    const void* data() const { return start; }
+    std::size_t size() const { return length; }
+    const readfunction& read() const { return readcall; }
+
+  private:
+    source() = default;
+    kinds what = fromfile;
+    std::string name;
+    const void* start = nullptr;
+    std::size_t length = 0;
+    readfunction readcall;
+};
+
+// Receives a decode's audio instead of a WAV file: every frame's interleaved 16-bit
+// samples (channel 0 first, count = channels x 1024) with the stream's layout, the same
+// samples the WAV file would hold. Returning false stops the decode with "output file
+// frame write".
+using pcmframes =
+    std::function<bool(const std::int16_t* samples, std::size_t count, int channels, int samplerate)>;
+
+// What the frame walk of `tonvex info` finds in a bitstream, without decoding it.
+struct streaminfo {
+    std::vector<std::string> messages; // failures met, in order; empty for a sound stream
+    bool headerfound = false;
+    bool walkedtoend = false; // false: the walk stopped on a read failure
+    std::int64_t filebytes = 0;
+    std::int64_t leadingbytes = 0; // passed over before the first header
+    int samplerate = 0;            // Hz
+    int channels = 0;
+    int framelength = 1024;  // samples per channel and frame
+    std::int64_t frames = 0; // good and lost
+    std::int64_t goodframes = 0;
+    std::int64_t lostframes = 0;
+    std::int64_t damagedheaders = 0;
+    std::int64_t resyncs[4] = {}; // by way: 0 none found, 1 damaged length, 2 last good length, 3 sliding
+    std::int64_t wordsskipped = 0;
+    int minwords = 0, maxwords = 0; // frame lengths in 16-bit words, of good frames
+    std::int64_t totalwords = 0;
+    std::int64_t blockmodes[4] = {}; // good frames by block mode: all short, all long, long-short, short-long
+    int mincodedbands = 0, maxcodedbands = 0;
+};
+
 // A decoding and scaling context with its own settings and random source.
 class session {
   public:
@@ -83,10 +142,24 @@ class session {
     // output name must end in "ztb".
     runresult scale(const std::string& bitstream, const std::string& scaled);
 
+    // The same from any source, and into a PCM callback or bytes in memory. The file
+    // forms above are decode(source::file(bitstream), wav) and the like.
+    runresult decode(const source& bitstream, const std::string& wav);
+    runresult decode(const source& bitstream, const pcmframes& output);
+    runresult scale(const source& bitstream, const std::string& scaled);
+    runresult scale(const source& bitstream, std::vector<std::uint8_t>& scaled);
+
+    // The frame walk of a stream under this session's header settings (synctolerance,
+    // jointcoding, ...); no random draw.
+    streaminfo inspect(const source& bitstream);
+
   private:
     struct state;
     std::unique_ptr<state> s;
 };
+
+// inspect with the initial settings.
+streaminfo inspect(const source& bitstream);
 
 // Encoder settings; the codec configuration must match the decoding session's.
 struct encodeoptions {
