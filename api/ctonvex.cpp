@@ -1,5 +1,6 @@
 // The C interface: a session handle around the C++ session, statuses instead of
 // exceptions.
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <new>
@@ -17,6 +18,10 @@ struct tonvex_session {
 
 struct tonvex_source {
     tonvex::source source;
+};
+
+struct tonvex_framedecoder {
+    tonvex::framedecoder decoder;
 };
 
 namespace {
@@ -166,4 +171,38 @@ tonvex_status tonvex_inspect(tonvex_session* session, const tonvex_source* bitst
              i.goodframes,  i.lostframes,  i.damagedheaders, i.minwords, i.maxwords,  i.totalwords};
     session->error = i.messages.empty() ? "" : i.messages.back();
     return i.messages.empty() ? TONVEX_OK : TONVEX_ERROR_RUN;
+}
+
+tonvex_status tonvex_framedecoder_new(const tonvex_session* session, const uint16_t* firstframe, size_t n,
+                                      tonvex_framedecoder** decoder) {
+    if (firstframe == nullptr || decoder == nullptr) return TONVEX_ERROR_ARGUMENT;
+    *decoder = new (std::nothrow)
+        tonvex_framedecoder{tonvex::framedecoder(firstframe, n, session ? &session->session : nullptr)};
+    if (*decoder == nullptr) return TONVEX_ERROR_MEMORY;
+    if ((*decoder)->decoder.valid()) return TONVEX_OK;
+    tonvex_framedecoder_free(*decoder);
+    *decoder = nullptr;
+    return TONVEX_ERROR_RUN;
+}
+
+void tonvex_framedecoder_free(tonvex_framedecoder* decoder) {
+    delete decoder;
+}
+
+tonvex_status tonvex_framedecoder_layout(const tonvex_framedecoder* decoder, int* channels, int* samplerate) {
+    if (decoder == nullptr || channels == nullptr || samplerate == nullptr) return TONVEX_ERROR_ARGUMENT;
+    *channels = decoder->decoder.channels();
+    *samplerate = decoder->decoder.samplerate();
+    return TONVEX_OK;
+}
+
+tonvex_status tonvex_framedecoder_decode(tonvex_framedecoder* decoder, const uint16_t* words, size_t n,
+                                         int16_t* samples, size_t capacity, size_t* count) {
+    if (decoder == nullptr || samples == nullptr || count == nullptr) return TONVEX_ERROR_ARGUMENT;
+    const auto needed = static_cast<size_t>(decoder->decoder.channels() * decoder->decoder.framelength());
+    if (capacity < needed) return TONVEX_ERROR_ARGUMENT;
+    const std::vector<int16_t> pcm = words ? decoder->decoder.decode(words, n) : decoder->decoder.lost();
+    std::copy(pcm.begin(), pcm.end(), samples);
+    *count = pcm.size();
+    return TONVEX_OK;
 }

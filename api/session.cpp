@@ -5,6 +5,7 @@
 #include <cstdlib>
 
 #include "api/inspectjob.h"
+#include "api/sessionstate.h"
 #include "api/sourcestream.h"
 #include "engine/io/pcmsink.h"
 #include "engine/settings.h"
@@ -16,12 +17,6 @@ namespace tonvex {
 const char* version() {
     return "1.2.0";
 }
-
-struct session::state {
-    streamjob job;
-    std::function<void(int)> progress;
-    std::function<void(const event&)> events;
-};
 
 session::session() : s(std::make_unique<state>()) {}
 session::~session() = default;

@@ -91,6 +91,22 @@ typedef struct tonvex_streaminfo {
 tonvex_status tonvex_inspect(tonvex_session* session, const tonvex_source* bitstream,
                              tonvex_streaminfo* info);
 
+/* Frame-by-frame decoding for callers that do their own framing; words are the
+ * stream's 16-bit words as numbers. Made from the first frame (n words, header first),
+ * whose header must be intact, with the settings and random state of session (NULL: the
+ * initial ones); TONVEX_ERROR_RUN when the frame gives no layout. The first frame is not
+ * decoded: hand it to tonvex_framedecoder_decode like every other. */
+typedef struct tonvex_framedecoder tonvex_framedecoder;
+tonvex_status tonvex_framedecoder_new(const tonvex_session* session, const uint16_t* firstframe, size_t n,
+                                      tonvex_framedecoder** decoder);
+void tonvex_framedecoder_free(tonvex_framedecoder* decoder);
+tonvex_status tonvex_framedecoder_layout(const tonvex_framedecoder* decoder, int* channels, int* samplerate);
+/* One frame of n words into samples (room for capacity values; 2048 always suffice):
+ * *count interleaved 16-bit samples. words NULL: a frame that never arrived, concealed. A
+ * frame with a damaged header or fewer words than it announces is concealed too. */
+tonvex_status tonvex_framedecoder_decode(tonvex_framedecoder* decoder, const uint16_t* words, size_t n,
+                                         int16_t* samples, size_t capacity, size_t* count);
+
 /* The last failure text of the session, "" when there was none. */
 const char* tonvex_last_error(const tonvex_session* session);
 

@@ -18,6 +18,8 @@
 
 namespace tonvex {
 
+class framedecoder;
+
 // "1.2.0"
 const char* version();
 
@@ -152,6 +154,42 @@ class session {
     // The frame walk of a stream under this session's header settings (synctolerance,
     // jointcoding, ...); no random draw.
     streaminfo inspect(const source& bitstream);
+
+  private:
+    friend class framedecoder;
+    struct state;
+    std::unique_ptr<state> s;
+};
+
+// Decoding frame by frame, for callers that do their own framing (a transport that hands
+// over frames and knows when one went missing). Words are the stream's 16-bit words as
+// numbers (the file stores each low byte first).
+class framedecoder {
+  public:
+    // Takes the stream's layout from the header of its first frame (n words, header first),
+    // which must have its sync word and pass its CRC; the codec configuration, the scaled
+    // bitrate and output-bitrate mode, the dither and the random state are the session's
+    // (a fresh session when none is given). The first frame is not decoded: hand it to
+    // decode like every other.
+    framedecoder(const std::uint16_t* firstframe, std::size_t n, const session* settings = nullptr);
+    ~framedecoder();
+    framedecoder(framedecoder&&) noexcept;
+    framedecoder& operator=(framedecoder&&) noexcept;
+
+    // False when the first frame gave no layout; error says why. Then decode and lost give
+    // no samples.
+    bool valid() const;
+    const std::string& error() const;
+    int channels() const;
+    int samplerate() const;  // Hz
+    int framelength() const; // samples per channel and frame (1024)
+
+    // One frame, n words from its header on: its interleaved 16-bit samples, channel 0
+    // first, channels() x framelength() of them. A frame whose header fails its CRC or
+    // that holds fewer words than its header announces is concealed like a lost one.
+    std::vector<std::int16_t> decode(const std::uint16_t* words, std::size_t n);
+    // A frame that never arrived, concealed from the ones before it.
+    std::vector<std::int16_t> lost();
 
   private:
     struct state;
