@@ -77,19 +77,17 @@ class pcmforward : public pcmsink {
   public:
     explicit pcmforward(const pcmframes& output) : output(output) {}
     bool begin(int16_t nch, int32_t rate) override {
-        channels = nch;
-        samplerate = rate;
+        layout = {nch, rate};
         return true;
     }
     void channel(int16_t, const double*, int32_t) override {}
     bool frame(const int16_t* samples, int32_t values) override {
-        return output && output(samples, static_cast<std::size_t>(values), channels, samplerate);
+        return output && output(samples, static_cast<std::size_t>(values), layout.first, layout.second);
     }
 
   private:
     const pcmframes& output;
-    int channels = 0;
-    int samplerate = 0;
+    std::pair<int, int> layout; // channels, sample rate in Hz
 };
 
 // A growing buffer of bytes behind a stdio stream (open_memstream), freed by itself.
