@@ -179,7 +179,9 @@ std::vector<std::string> conditionvalues(const sweepgrid& grid, const sweepcell&
 
 bool runcell(const sweepgrid& grid, const sweepcell& cell, const preparedstream& stream,
              const std::string& workdir, sweeprow& row, std::string& error) {
-    const commandoptions o = celloptions(grid, cell);
+    // The grid's checks have given each warning once; the cells run quietly.
+    commandoptions o = celloptions(grid, cell);
+    o.quiet = true;
     // The clean decode runs from the same seed with the same model at rate 0: the model
     // draws from the random source as it does with errors, so that noise filling and
     // concealment draw the same values until the first error strikes.
