@@ -1,6 +1,7 @@
 #pragma once
-// libtonvex, the C++ interface: decoding and bitrate scaling of .ztb bitstreams (with
-// optional bit-error injection by an error model) and encoding of audio files into them.
+// libtonvex, the C++ interface: decoding and bitrate scaling of .ztb bitstreams from
+// files, memory or callbacks (with optional bit-error injection by an error model), their
+// inspection, decoding frame by frame, and encoding of audio files into them.
 //
 // Threading: a session holds everything its operations touch (settings, buffers, decoder
 // state, its own random source), and the library has no other mutable state, so separate
@@ -17,8 +18,6 @@
 #include <vector>
 
 namespace tonvex {
-
-class framedecoder;
 
 // "1.2.0"
 const char* version();
