@@ -33,7 +33,7 @@ tonvex::streaminfo inspectjob(streamjob& job) {
     tonvex::streaminfo info;
     info.framelength = job.framelen;
     filehandle file =
-        job.openinput("invalid bitstream file format", "cannot find bitstream file", info.filebytes);
+        job.openinput({}, "invalid bitstream file format", "cannot find bitstream file", info.filebytes);
     if (!file) return info;
     framereader reader(job, file.get(), info.filebytes, false);
     const framereader::search search = reader.syncsearch();

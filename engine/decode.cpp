@@ -27,12 +27,9 @@ void streamjob::decodeZAT() {
         return;
     }
     int64_t filelength = 0;
-    filehandle input = openinput("invalid bitstream file format", "cannot find bitstream file", filelength);
+    filehandle input =
+        openinput(wavpath, "invalid bitstream file format", "cannot find bitstream file", filelength);
     if (!input) return;
-    if (samefile(bitstreampath, wavpath)) {
-        showmessage("input and output are the same file");
-        return;
-    }
     // Declared before the file so that it outlives the close: a stdio buffer of many
     // frames turns one write call per frame into one per 64 frames.
     std::vector<char> outputbuffer(256 * 1024);
@@ -48,13 +45,12 @@ void streamjob::decodeZAT() {
     }
 
     framereader reader(*this, input.get(), filelength, true);
-    const framereader::search found = reader.syncsearch();
-    if (found == framereader::search::failed) return;
-    if (found == framereader::search::notfound) {
+    const framereader::search found = reader.findfirst();
+    if (found != framereader::search::found) {
         // Nothing to decode: a valid WAV file without samples.
-        showmessage("no frame header found in bitstream file");
-        if (output && (std::fseek(output.get(), 0, SEEK_SET) != 0 ||
-                       writewavheader(output.get(), 1, 0, ratehz(fs_khz), 16) != 0))
+        if (found == framereader::search::notfound && output &&
+            (std::fseek(output.get(), 0, SEEK_SET) != 0 ||
+             writewavheader(output.get(), 1, 0, ratehz(fs_khz), 16) != 0))
             showmessage("output file header write");
         return;
     }

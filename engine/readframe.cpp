@@ -53,6 +53,12 @@ framereader::search framereader::syncsearch() {
     return search::notfound;
 }
 
+framereader::search framereader::findfirst() {
+    const search found = syncsearch();
+    if (found == search::notfound) doc.showmessage("no frame header found in bitstream file");
+    return found;
+}
+
 framereader::frame framereader::next(int64_t frameno) {
     if (skip > 0) {
         skip -= 1;

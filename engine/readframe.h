@@ -24,6 +24,8 @@ class framereader {
     // Finds the first header that has its sync word and passes its CRC, and leaves the
     // file at its start. No bit errors are inserted here.
     search syncsearch();
+    // syncsearch, showing "no frame header found in bitstream file" when there is none.
+    search findfirst();
     // One pass of the frame loop. frameno numbers the frame for the document's events.
     frame next(int64_t frameno);
     // A frame that the caller framed itself, n words from its header on, in place of the

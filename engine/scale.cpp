@@ -57,16 +57,12 @@ int16_t cutslices(uint16_t* frame, int16_t H, int16_t channels, int16_t channelp
 void streamjob::scaleZAT() {
     stats = {};
     int64_t filelength = 0;
-    filehandle input =
-        openinput("invalid bitstream input file format", "cannot find bitstream input file", filelength);
+    filehandle input = openinput(scaledpath, "invalid bitstream input file format",
+                                 "cannot find bitstream input file", filelength);
     if (!input) return;
     // A stream the front end gave without a name (standard output) has no extension.
     if (!(scaledstream && scaledpath.empty()) && !endsinztb(scaledpath)) {
         showmessage("invalid bitstream output file format");
-        return;
-    }
-    if (samefile(bitstreampath, scaledpath)) {
-        showmessage("input and output are the same file");
         return;
     }
     scaledoutput output(scaledpath, scaledstream);
@@ -76,12 +72,7 @@ void streamjob::scaleZAT() {
     }
 
     framereader reader(*this, input.get(), filelength, false);
-    const framereader::search found = reader.syncsearch();
-    if (found == framereader::search::failed) return;
-    if (found == framereader::search::notfound) {
-        showmessage("no frame header found in bitstream file");
-        return;
-    }
+    if (reader.findfirst() != framereader::search::found) return;
     const int16_t H = reader.H;
     const int16_t nch = reader.header.channels;
     srindex = reader.header.srindex;

@@ -17,8 +17,10 @@ void streamjob::allocNFRAMEarrays() {
     if (!pcmfilebuf) showmessage("allocNFRAMEarrays(): pcmfilebuf not allocated");
 }
 
-filehandle streamjob::openinput(const char* badname, const char* notfound, int64_t& length) {
-    if (!bitstreamstream) return openbitstream(hooks.messages, bitstreampath, badname, notfound, length);
+filehandle streamjob::openinput(const std::string& outputpath, const char* badname, const char* notfound,
+                                int64_t& length) {
+    if (!bitstreamstream)
+        return openbitstream(hooks.messages, bitstreampath, outputpath, badname, notfound, length);
     length = filesize(bitstreamstream.get());
     if (length < 0) {
         showmessage(notfound);

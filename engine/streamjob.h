@@ -139,9 +139,10 @@ class streamjob {
     // frame pattern); counts and reports it as frame frameno.
     bool eraseframe(int64_t frameno);
     // The input of an operation: bitstreamstream if given, else the file bitstreampath
-    // (badname when it does not end in "ztb", notfound when it cannot be opened). Sets
-    // length in bytes; no file after a message.
-    filehandle openinput(const char* badname, const char* notfound, int64_t& length);
+    // (badname when it does not end in "ztb", notfound when it cannot be opened, a message
+    // when it is the file outputpath names). Sets length in bytes; no file after a message.
+    filehandle openinput(const std::string& outputpath, const char* badname, const char* notfound,
+                         int64_t& length);
     // Frame length in words that kbps allows, clamped to 8..511.
     int16_t scaledframelen(double kbps) const;
     // The 44-byte WAV header at the file's position; 0 on success, 1 on a short write.

@@ -82,8 +82,8 @@ bool samefile(const std::string& first, const std::string& second) {
     return std::filesystem::equivalent(first, second, error) && !error;
 }
 
-filehandle openbitstream(const messagesink& messages, const std::string& path, const char* badname,
-                         const char* notfound, int64_t& length) {
+filehandle openbitstream(const messagesink& messages, const std::string& path, const std::string& outputpath,
+                         const char* badname, const char* notfound, int64_t& length) {
     if (!endsinztb(path)) {
         messages(badname);
         return nullptr;
@@ -92,6 +92,10 @@ filehandle openbitstream(const messagesink& messages, const std::string& path, c
     length = file ? filesize(file.get()) : -1;
     if (length < 0) {
         messages(notfound);
+        return nullptr;
+    }
+    if (samefile(path, outputpath)) {
+        messages("input and output are the same file");
         return nullptr;
     }
     return file;

@@ -29,10 +29,10 @@ bool seekby(std::FILE* file, int64_t offset);
 int64_t filesize(std::FILE* file);
 
 // Opens a bitstream file for reading and takes its length. Shows messages badname when the path
-// does not end in "ztb" and notfound when it cannot be opened or measured; then returns
-// no file.
-filehandle openbitstream(const messagesink& messages, const std::string& path, const char* badname,
-                         const char* notfound, int64_t& length);
+// does not end in "ztb", notfound when it cannot be opened or measured, and "input and
+// output are the same file" when it is the operation's output file; then returns no file.
+filehandle openbitstream(const messagesink& messages, const std::string& path, const std::string& outputpath,
+                         const char* badname, const char* notfound, int64_t& length);
 // True when the last three characters are exactly "ztb".
 bool endsinztb(const std::string& path);
 // True when both paths name one existing file (also through links).

@@ -25,8 +25,7 @@ struct channelfixture {
 
     channelfixture() {
         dec.arrayalloc_zatdec(1024, 128, 8, 576, 32, 32);
-        dec.config.weighton = 0;
-        dec.config.reconmode = 0;
+        dec.config = {.weighton = 0, .reconmode = 0};
     }
     void load(const std::string& bits) { loadpayload(dec, payload, bits); }
     int32_t coef(int32_t block, int32_t index) const { return dec.mdcti[block][index]; }
@@ -41,8 +40,7 @@ struct longframefixture : channelfixture {
         dec.setbands();
         dec.bndsize2.assign(32, 32);
         dec.outbuf = out.data();
-        dec.config.weighton = 1;
-        dec.config.weightmode = 2;
+        dec.config.weighton = 1; // weights in the passes (mode 2)
         dec.blockmode = ALL_LONG;
         dec.lastblockmode = ALL_LONG;
     }
@@ -64,8 +62,7 @@ struct jointfixture {
         }
         joint.chdec = channels;
         joint.nchan = 2;
-        joint.config.weighton = 0;
-        joint.config.reconmode = 0;
+        joint.config = {.weighton = 0, .reconmode = 0};
         joint.blockmode = ALL_LONG;
     }
     void load(const std::string& bits) { loadpayload(joint, payload, bits); }
