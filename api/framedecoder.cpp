@@ -58,7 +58,7 @@ framedecoder::framedecoder(const std::uint16_t* firstframe, std::size_t n, const
     }
     // Separate coding splits every payload among the channels, as the file driver tests.
     s->reader->channels = s->decoders->nch;
-    s->reader->splittest = s->job.jointcoding == 0;
+    s->reader->splittest = s->job.config.jointcoding == 0;
 }
 
 framedecoder::~framedecoder() = default;

@@ -48,7 +48,7 @@ tonvex::streaminfo inspectjob(streamjob& job) {
     info.samplerate = ratehz(samplerate_khz(reader.header.srindex));
     // Separate coding splits every payload among the channels, as the drivers test.
     reader.channels = reader.header.channels;
-    reader.splittest = job.jointcoding == 0;
+    reader.splittest = job.config.jointcoding == 0;
 
     job.stats = drivestats{};
     while (reader.bytesleft >= minframebytes) {

@@ -109,8 +109,8 @@ std::vector<std::vector<std::uint16_t>> frames(const std::string& path, int join
     for (size_t i = 0; i + 1 < all.size(); ++i)
         all[i] = static_cast<std::uint16_t>(b[2 * i] | b[2 * i + 1] << 8);
     decodeheader header;
-    header.jointcoding = jointcoding;
-    header.headerwords = headerwords_for(header.weighton, header.weightmode, jointcoding);
+    header.config.jointcoding = jointcoding;
+    header.headerwords = headerwords_for(header.config.weighton, header.config.weightmode, jointcoding);
     header.wordlimit = all.data() + all.size();
     std::vector<std::vector<std::uint16_t>> out;
     for (size_t at = 0; at + 8 < all.size(); at += out.back().size()) {

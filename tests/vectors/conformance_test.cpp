@@ -18,6 +18,7 @@
 #include "base/random.h"
 #include "engine/settings.h"
 #include "tests/support/messages.h"
+#include "tests/support/scratchdir.h"
 
 namespace {
 
@@ -103,8 +104,7 @@ std::string streamdifference(const std::vector<unsigned char>& got, const std::v
 class conformance : public ::testing::TestWithParam<vectorrow> {
   protected:
     void SetUp() override {
-        dir = std::filesystem::temp_directory_path() / "tonvex_conformance" / GetParam().name;
-        std::filesystem::create_directories(dir);
+        dir = freshtestdir("tonvex_conformance");
         doc.window = &window;
         doc.hooks.messages = messages.sink();
     }
