@@ -7,6 +7,7 @@
 #include <chrono>
 #include <condition_variable>
 #include <cstdio>
+#include <exception>
 #include <mutex>
 #include <thread>
 
@@ -89,14 +90,21 @@ class cellqueue {
             }
             sweeprow row;
             std::string error;
-            const bool ok =
-                runcell(run.grid, cells[cell], run.streams.at({cells[cell].input, cells[cell].bitrate}),
-                        run.workdir, row, error);
+            bool ok = false;
+            // An exception must not end a worker thread, and so the program: it fails the cell.
+            try {
+                ok = runcell(run.grid, cells[cell], run.streams.at({cells[cell].input, cells[cell].bitrate}),
+                             run.workdir, row, error);
+            } catch (const std::exception& e) {
+                error = e.what();
+            }
             const std::lock_guard<std::mutex> hold(lock);
-            if (ok)
+            if (ok) {
                 rows.push_back(std::move(row));
-            else if (!failed)
-                failure = std::move(error), failed = true;
+            } else if (!failed) {
+                failure = std::move(error);
+                failed = true;
+            }
             changed.notify_one();
         }
         const std::lock_guard<std::mutex> hold(lock);

@@ -1,13 +1,16 @@
 #pragma once
 // The main frame window: the menu whose captions show the settings, the command handlers,
-// and the panel wrappers through which the drivers redraw the information panel. It is
-// the application's main frame window (setmainframewindow) while it exists.
+// and the panel wrappers through which the drivers redraw the information panel. It is the
+// document's frame window while it exists, and shows every message of the window, its
+// dialogs and operations through its own sink.
 #include <QMainWindow>
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "app/framewindow.h"
 #include "app/gui/backgroundrun.h"
+#include "base/message.h"
 
 class CTonvexDoc;
 class CTonvexView;

@@ -17,8 +17,8 @@
 #include "app/framewindow.h"
 #include "base/random.h"
 #include "engine/settings.h"
-#include "tests/support/scratchdir.h"
 #include "tests/support/messages.h"
+#include "tests/support/scratchdir.h"
 
 namespace {
 
