@@ -1,7 +1,6 @@
 // The joint frame decode: resets, budget, side information, the interleaved bit-planes,
 // sum/difference to left/right, and fresh concealment signs.
 #include <algorithm>
-#include <bit>
 #include <cmath>
 
 #include "base/random.h"
@@ -96,18 +95,6 @@ void jzatdec::decodepayload(int32_t channels) {
     if (channels == 2) sumdifference();
 }
 
-namespace {
-
-// One past the last of the first n values that is not +0.0.
-int32_t extent(const double* x, int32_t n) {
-    const auto bitsof = [&](int32_t i) { return std::bit_cast<uint64_t>(x[i]); };
-    while (n >= 4 && (bitsof(n - 1) | bitsof(n - 2) | bitsof(n - 3) | bitsof(n - 4)) == 0) n -= 4;
-    while (n > 0 && bitsof(n - 1) == 0) --n;
-    return n;
-}
-
-} // namespace
-
 TONVEX_TARGET_CLONES void jzatdec::sumdifference() {
     const bool shortframe = isshortframe(blockmode);
     if (!shortframe && !islongframe(blockmode)) return;
@@ -118,7 +105,7 @@ TONVEX_TARGET_CLONES void jzatdec::sumdifference() {
         double* left = chdec[0].mdctbuf[b].data();
         double* right = chdec[1].mdctbuf[b].data();
         // Where both are +0.0, (S + D)/c and (S - D)/c are +0.0 again: nothing changes.
-        const int32_t end = std::max(extent(left, length), extent(right, length));
+        const int32_t end = std::max(nonzeroextent(left, length), nonzeroextent(right, length));
         for (int32_t k = 0; k < end; ++k) {
             const double s = left[k];
             const double d = right[k];
