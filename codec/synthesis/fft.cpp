@@ -105,20 +105,21 @@ const std::vector<int32_t>& bitreversedorder(int32_t n) {
         [n](std::vector<int32_t>& rev) { buildorder(rev, n); });
 }
 
-TONVEX_TARGET_CLONES void fftstages(double* re, double* im, int32_t sign, int32_t n, int32_t from) {
+TONVEX_TARGET_CLONES void fftstages(double* re, double* im, int32_t sign, int32_t n, int32_t from,
+                                    int32_t to) {
     int32_t span = from;
-    if (span == 1 && n >= 4) {
+    if (span == 1 && to >= 4) {
         firsttwostages(re, im, sign, n);
         span = 4;
     }
-    for (; 2 * span < n; span *= 4) {
+    for (; 2 * span < to; span *= 4) {
         const stagetwiddles& first = fftstagetwiddles(sign, span);
         const stagetwiddles& second = fftstagetwiddles(sign, 2 * span);
         for (int32_t b = 0; b < n; b += 4 * span)
             twostages(re + b, re + b + span, re + b + 2 * span, re + b + 3 * span, im + b, im + b + span,
                       im + b + 2 * span, im + b + 3 * span, first, second, span);
     }
-    if (span < n) {
+    if (span < to) {
         const stagetwiddles& w = fftstagetwiddles(sign, span);
         for (int32_t b = 0; b < n; b += 2 * span)
             onestage(re + b, im + b, re + b + span, im + b + span, w.wr.data(), w.wi.data(), span);
@@ -136,7 +137,7 @@ void fft(double* re, double* im, int32_t sign, int32_t n) {
             std::swap(im[i], im[j]);
         }
     }
-    fftstages(re, im, sign, n, 1);
+    fftstages(re, im, sign, n, 1, n);
     if (sign < 0) {
         // 1/n is exact for a power of two, so the product rounds exactly as the quotient
         // would (both round the same exact value), at a fraction of a division's cost.

@@ -24,9 +24,9 @@ const stagetwiddles& fftstagetwiddles(int32_t sign, int32_t span);
 // rev[p]: the input index that the bit-reversal permutation of length n moves to p.
 const std::vector<int32_t>& bitreversedorder(int32_t n);
 
-// The butterfly stages of span `from`, 2*from, ... on values already in bit-reversed
-// order, unscaled; from is a power of two.
-void fftstages(double* re, double* im, int32_t sign, int32_t n, int32_t from);
+// The butterfly stages of the spans from `from` up to below `to` (powers of two, to at
+// most n) on values already in bit-reversed order, unscaled.
+void fftstages(double* re, double* im, int32_t sign, int32_t n, int32_t from, int32_t to);
 
 // One butterfly of fft: (x, y) becomes (t + x, x - t) with t = w * y, every operation in
 // fft's order and with fft's operands.

@@ -64,6 +64,33 @@ const twiddles& twiddles_for(int32_t n) {
     }
 }
 
+// The FFT's 1/Q scale, then the post-twiddle of one value.
+[[gnu::always_inline]] inline void posttwiddle(double& r, double& i, double cpsi, double spsi, double scale) {
+    const double c = r * scale;
+    const double d = i * scale;
+    r = cpsi * (0.5 * c) - spsi * (0.5 * d);
+    i = cpsi * (0.5 * d) + spsi * (0.5 * c);
+}
+
+// The FFT's last stage on the pairs (k, k + Q/2), k < half = Q/2 (halves 0 and 1), each
+// pair then scaled and post-twiddled.
+[[gnu::always_inline]] inline void laststage(double* __restrict r0, double* __restrict i0,
+                                             double* __restrict r1, double* __restrict i1,
+                                             const stagetwiddles& w, const twiddles& t, double scale,
+                                             int32_t half) {
+    const double* __restrict wr = w.wr.data();
+    const double* __restrict wi = w.wi.data();
+    const double* __restrict cpsi = t.cospsi.data();
+    const double* __restrict spsi = t.sinpsi.data();
+    for (int32_t k = 0; k < half; k++) {
+        double xr0 = r0[k], xi0 = i0[k], xr1 = r1[k], xi1 = i1[k];
+        butterfly(xr0, xi0, xr1, xi1, wr[k], wi[k]);
+        posttwiddle(xr0, xi0, cpsi[k], spsi[k], scale);
+        posttwiddle(xr1, xi1, cpsi[half + k], spsi[half + k], scale);
+        r0[k] = xr0, i0[k] = xi0, r1[k] = xr1, i1[k] = xi1;
+    }
+}
+
 // out[2j] = a[j] and out[2j + 1] = b[count - 1 - j] for j < count, both negated or not.
 template <bool negated>
 [[gnu::always_inline]] inline void interleave(double* __restrict out, const double* __restrict a,
@@ -119,21 +146,17 @@ TONVEX_TARGET_CLONES void imdct(double* data, double* work, [[maybe_unused]] dou
         re[p] = nre[rev[p]];
         im[p] = nim[rev[p]];
     }
-    fftstages(re, im, -1, quarter, from);
-
-    // The FFT's 1/Q scale and the post-twiddle, in place.
+    // The FFT's last stage pairs k with k + Q/2: each pair passes it and then the 1/Q
+    // scale and the post-twiddle while it is held.
+    const int32_t half = quarter / 2;
     const double scale = 1.0 / quarter;
-    {
-        double* __restrict r = re;
-        double* __restrict m = im;
-        const double* __restrict cpsi = t.cospsi.data();
-        const double* __restrict spsi = t.sinpsi.data();
-        for (int32_t k = 0; k < quarter; k++) {
-            const double c = r[k] * scale;
-            const double d = m[k] * scale;
-            r[k] = cpsi[k] * (0.5 * c) - spsi[k] * (0.5 * d);
-            m[k] = cpsi[k] * (0.5 * d) + spsi[k] * (0.5 * c);
-        }
+    if (from <= half) {
+        fftstages(re, im, -1, quarter, from, half);
+        const stagetwiddles& w = fftstagetwiddles(-1, half);
+        laststage(re, im, re + half, im + half, w, t, scale, half);
+    } else {
+        fftstages(re, im, -1, quarter, from, quarter);
+        for (int32_t k = 0; k < quarter; k++) posttwiddle(re[k], im[k], t.cospsi[k], t.sinpsi[k], scale);
     }
 
     // The reordering, written in output order: each quarter of the output interleaves
