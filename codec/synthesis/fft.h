@@ -40,3 +40,19 @@ inline void butterfly(double& xr, double& xi, double& yr, double& yi, double wr,
     xr = tr + x;
     xi = ti + y;
 }
+
+// The stages of spans s and 2s at index k of four quarters of a block of 4s values, x0 ..
+// x3 at r0[k] .. r3[k] (and i0[k] .. i3[k]): (x0, x1) and (x2, x3) with the twiddle a,
+// then (x0, x2) with b0 and (x1, x3) with b1, each value passing both while it is held.
+[[gnu::always_inline]] inline void twostagesat(double* r0, double* r1, double* r2, double* r3, double* i0,
+                                               double* i1, double* i2, double* i3, int32_t k, double ar,
+                                               double ai, double b0r, double b0i, double b1r, double b1i) {
+    double xr0 = r0[k], xr1 = r1[k], xr2 = r2[k], xr3 = r3[k];
+    double xi0 = i0[k], xi1 = i1[k], xi2 = i2[k], xi3 = i3[k];
+    butterfly(xr0, xi0, xr1, xi1, ar, ai);
+    butterfly(xr2, xi2, xr3, xi3, ar, ai);
+    butterfly(xr0, xi0, xr2, xi2, b0r, b0i);
+    butterfly(xr1, xi1, xr3, xi3, b1r, b1i);
+    r0[k] = xr0, r1[k] = xr1, r2[k] = xr2, r3[k] = xr3;
+    i0[k] = xi0, i1[k] = xi1, i2[k] = xi2, i3[k] = xi3;
+}
