@@ -17,11 +17,7 @@ TONVEX_TARGET_CLONES void tospectrum(zatdec& channel, const framespectrum& f) {
         const int32_t* in = channel.mdcti[b].data();
         double* out = channel.mdctbuf[b].data();
         // Above the last non-zero coefficient each quotient is 0 / fullscale = +0.0.
-        int32_t end = f.length;
-        while (end >= 8 && (in[end - 1] | in[end - 2] | in[end - 3] | in[end - 4] | in[end - 5] |
-                            in[end - 6] | in[end - 7] | in[end - 8]) == 0)
-            end -= 8;
-        while (end > 0 && in[end - 1] == 0) --end;
+        const int32_t end = nonzeroextent(in, f.length);
         for (int32_t i = 0; i < end; ++i) out[i] = in[i] / fullscale;
         std::fill(out + end, out + f.length, 0.0);
     }

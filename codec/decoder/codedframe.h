@@ -3,7 +3,9 @@
 // joint spectrum decode: which blocks and coefficients are coded, which bit-plane decoder
 // reads them, and the conversion of the integer spectrum to doubles.
 #include <algorithm>
+#include <bit>
 #include <cstdint>
+#include <type_traits>
 
 #include "codec/decoder/significance.h"
 #include "codec/decoder/zatdec.h"
@@ -57,3 +59,14 @@ void clearcoefficients(zatdec& channel, const framespectrum& f);
 
 // mdctbuf = mdcti / 2147483647 (full scale) over the frame's blocks.
 void tospectrum(zatdec& channel, const framespectrum& f);
+
+// One past the last of the first n values whose bits are not all zero: above it a
+// double holds only +0.0, an integer only 0.
+template <class T> int32_t nonzeroextent(const T* x, int32_t n) {
+    using word = std::conditional_t<sizeof(T) == 8, uint64_t, uint32_t>;
+    static_assert(sizeof(T) == sizeof(word));
+    const auto at = [x](int32_t i) { return std::bit_cast<word>(x[i]); };
+    while (n >= 4 && (at(n - 1) | at(n - 2) | at(n - 3) | at(n - 4)) == 0) n -= 4;
+    while (n > 0 && at(n - 1) == 0) --n;
+    return n;
+}

@@ -6,6 +6,8 @@
 #include <cmath>
 
 #include "base/message.h"
+#include "base/targetclones.h"
+#include "codec/decoder/bitwindow.h"
 #include "codec/decoder/fieldreader.h"
 
 void scanlayout::setgroups(const std::vector<int16_t>& flags) {
@@ -101,19 +103,29 @@ uint64_t runningbytecounts(uint64_t x) {
     return x * 0x0101010101010101ull;
 }
 
-// The position of the count-th set bit of x (1 <= count <= its set bits), from the
-// running byte counts of x: the byte that reaches count, then at most 8 bits within it.
-int32_t selectbit(uint64_t x, uint64_t sums, int32_t count) {
-    int32_t byte = 0;
-    int32_t below = 0; // set bits in the bytes below
-    for (;; ++byte) {
-        const auto reached = static_cast<int32_t>((sums >> (8 * byte)) & 0xFF);
-        if (reached >= count) break;
-        below = reached;
+// selectinbyte[v][r]: the position of the (r+1)-th set bit of the byte v (8 when v has
+// fewer set bits).
+constexpr std::array<std::array<uint8_t, 8>, 256> selectinbyte = [] {
+    std::array<std::array<uint8_t, 8>, 256> table{};
+    for (int32_t v = 0; v < 256; ++v) {
+        int32_t rank = 0;
+        for (auto& entry : table[v]) entry = 8;
+        for (int32_t bit = 0; bit < 8; ++bit)
+            if ((v >> bit) & 1) table[v][rank++] = static_cast<uint8_t>(bit);
     }
-    uint64_t bits = (x >> (8 * byte)) & 0xFF;
-    for (int32_t k = count - below; k > 1; --k) bits &= bits - 1;
-    return 8 * byte + std::countr_zero(bits);
+    return table;
+}();
+
+// The position of the count-th set bit of x (1 <= count <= its set bits), from the
+// running byte counts of x, without a branch: the first byte whose running count reaches
+// count (bytes compared all at once: the counts are below 128), then the table.
+int32_t selectbit(uint64_t x, uint64_t sums, int32_t count) {
+    constexpr uint64_t ones = 0x0101010101010101ull, highs = 0x8080808080808080ull;
+    const uint64_t reached = ((sums | highs) - static_cast<uint64_t>(count) * ones) & highs;
+    const int32_t byte = std::countr_zero(reached) >> 3;
+    const auto below = static_cast<int32_t>(((sums << 8) >> (8 * byte)) & 0xFF); // set bits in lower bytes
+    const auto value = static_cast<uint8_t>(x >> (8 * byte));
+    return 8 * byte + selectinbyte[value][count - below - 1];
 }
 
 template <class T> void ensuresize(std::vector<T>& v, size_t n) {
@@ -188,7 +200,14 @@ class passdecoder {
     void close(int32_t p) { ws.open[p >> 6] &= ~(uint64_t{1} << (p & 63)); }
     void refinementpass(int32_t count);
     void significancepass();
+    bool windowediteration(bitwindow& window, bool& held, int32_t& p, int32_t& k);
     void newcoefficient(int32_t p);
+    struct placed {
+        coefplace at;
+        int32_t band;
+        bool weightfollows; // the band's first coefficient in its group: its weight follows
+    };
+    placed addcoefficient(int32_t p, uint32_t sign);
     void decodeweight(const coefplace& at, int32_t band);
     void flag(int32_t wch, int32_t group, int32_t band);
     void dropcutfield();
@@ -270,11 +289,8 @@ int32_t passdecoder::advancefar(int32_t p, int64_t count) const {
     int32_t w = (p + 1) >> 6;
     if (w >= nwords) return total;
     uint64_t bits = ws.open[w] & (~uint64_t{0} << ((p + 1) & 63)); // open positions after p
-    // Short steps (the next open position, short zero runs) hop from bit to bit; long
-    // runs skip whole words by their counts and search the word holding the target byte
-    // by byte.
-    constexpr int64_t hoplimit = 8;
-    while (count > hoplimit) {
+    // Whole words by their counts, then the target within its word.
+    for (;;) {
         const uint64_t sums = runningbytecounts(bits);
         const auto n = static_cast<int64_t>(sums >> 56);
         if (n >= count) return (w << 6) + selectbit(bits, sums, static_cast<int32_t>(count));
@@ -282,37 +298,41 @@ int32_t passdecoder::advancefar(int32_t p, int64_t count) const {
         if (++w >= nwords) return total;
         bits = ws.open[w];
     }
-    for (;;) {
-        while (bits == 0) {
-            if (++w >= nwords) return total;
-            bits = ws.open[w];
-        }
-        if (--count == 0) return (w << 6) + std::countr_zero(bits);
-        bits &= bits - 1;
-    }
 }
 
 void passdecoder::refinementpass(int32_t count) {
     // One bit for each of the first count significant coefficients while the budget lasts.
     // Refinement bits are never protected by the pass CRC.
     const int32_t n = std::clamp(count, 0, std::max(bits, 0));
-    bitstream::cursor in = reader.startcursor();
     int32_t* const* coef = ws.sigcoef.data();
     int32_t* lastplane = ws.sigbp.data();
     int32_t* depth = ws.sigdepth.data();
     const int32_t m = mask, plane = bp;
-    for (int32_t k = 0; k < n; ++k) {
+    const auto refine = [&](int32_t k, bool one) {
         // The bit is ORed into the magnitude. Without branches: the bits and the signs
         // are as good as random, so branches on them would mostly be mispredicted.
         // (A coefficient is never -2^31: its magnitude has at most 31 bits.)
-        const int32_t bit = in.readbit() != 0 ? m : 0;
+        const int32_t bit = one ? m : 0;
         int32_t& c = *coef[k];
         const int32_t sign = c < 0 ? -1 : 0;
         const int32_t magnitude = ((c ^ sign) - sign) | bit;
         c = (magnitude ^ sign) - sign;
         lastplane[k] = plane;
         ++depth[k];
+    };
+    int32_t k = 0;
+    bitwindow window; // 64 bits at a look while they lie within the buffer
+    if (window.take(reader)) {
+        while (k < n && window.canpeek()) {
+            uint64_t look = window.peek();
+            const int32_t chunk = std::min(n - k, 64);
+            for (int32_t j = 0; j < chunk; ++j, ++k, look <<= 1) refine(k, (look >> 63) != 0);
+            window.skip(chunk);
+        }
+        window.give(reader);
     }
+    bitstream::cursor in = reader.startcursor();
+    for (; k < n; ++k) refine(k, in.readbit() != 0);
     reader.endcursor(in);
     bits -= n;
 }
@@ -326,11 +346,28 @@ void passdecoder::significancepass() {
     const int32_t restartat = layout.chaninterleave == 0 ? total / layout.nchan : INT32_MAX;
     bool restarted = false;
     const int32_t before = nsig;
+    // Zero runs, remainders and signs enter no pass CRC below crclevel 1: they can be
+    // read from one look at the next 64 bits.
+    // While held, the window and not the reader has the position.
+    const bool windowed = runmode == 2 && (!v.crcprotected || reader.crclevel < levelzerorun);
+    bitwindow window;
+    bool held = false;
     int32_t p = advance(-1, 1);
     while (p < total && bits > 0) {
         if (!restarted && p >= restartat) {
             k = runparam;
             restarted = true;
+        }
+        if (windowed) {
+            if (!held) held = window.take(reader);
+            if (held) {
+                if (windowediteration(window, held, p, k)) {
+                    p = advance(p, 1);
+                    continue;
+                }
+                window.give(reader);
+                held = false;
+            }
         }
         uint32_t c;
         do {
@@ -371,11 +408,50 @@ void passdecoder::significancepass() {
         }
         p = advance(p, 1);
     }
+    if (held) window.give(reader);
+}
+
+// One iteration of a run-mode-2 pass (zero run, remainder, sign, new coefficient) from
+// one look at the next 64 bits, when it lies within them and within the budget, its
+// steps fit the 16-bit step count and its run ends inside the scan. Anything else (the
+// pass's last run, the budget's end, the buffer's end) returns false having changed
+// nothing, and the literal walk reads the iteration bit by bit.
+bool passdecoder::windowediteration(bitwindow& window, bool& held, int32_t& p, int32_t& k) {
+    if (k < 0 || !window.canpeek()) return false;
+    const uint64_t look = window.peek();
+    const int32_t zeros = std::countl_zero(look); // 64 when the look holds no 1
+    const int32_t width = k + zeros;              // the parameter grew by one per 0
+    if (width > 15) return false;
+    const int32_t used = zeros + 1 + width + 1;
+    if (bits < used) return false;
+    // The zeros step 2^k, 2^(k+1), ... 2^(width-1) times (2^width - 2^k in all), the
+    // remainder as many times as it says: all in one.
+    const int64_t zerosteps = (int64_t{1} << width) - (int64_t{1} << k);
+    const int64_t remainder = width == 0 ? 0 : static_cast<int64_t>((look << (zeros + 1)) >> (64 - width));
+    const int32_t q = advance(p, zerosteps + remainder);
+    if (q >= total) return false;
+    const auto sign = static_cast<uint32_t>((look >> (63 - (zeros + 1 + width))) & 1);
+    window.skip(used);
+    bits -= used;
+    k = width > s.runparammin ? width - 1 : width;
+    p = q;
+    const placed c = addcoefficient(p, sign);
+    if (c.weightfollows) {
+        window.give(reader);
+        decodeweight(c.at, c.band);
+        held = window.take(reader);
+    }
+    return true;
 }
 
 void passdecoder::newcoefficient(int32_t p) {
     const uint32_t sign = read(1, levelsign);
     --bits;
+    const placed c = addcoefficient(p, sign);
+    if (c.weightfollows) decodeweight(c.at, c.band);
+}
+
+passdecoder::placed passdecoder::addcoefficient(int32_t p, uint32_t sign) {
     const coefplace at = locate(layout, p);
     int32_t* coef = &channels[at.ch].mdcti[at.block][at.coef];
     *coef = sign != 0 ? mask : -mask;
@@ -386,8 +462,8 @@ void passdecoder::newcoefficient(int32_t p) {
     ws.sigdepth[nsig] = 0;
     ++nsig;
     close(p);
-    if (bits > 0 && s.inbandweights && band < nband && channels[at.ch].weightflag[at.group][band] == 0)
-        decodeweight(at, band);
+    return {at, band,
+            bits > 0 && s.inbandweights && band < nband && channels[at.ch].weightflag[at.group][band] == 0};
 }
 
 void passdecoder::decodeweight(const coefplace& at, int32_t band) {
@@ -543,9 +619,11 @@ void passdecoder::eraseunconfirmed() {
 
 } // namespace
 
-passresult decodepasses(bitstream& reader, passworkspace& ws, uint16_t* crcbuf, int16_t payloadwords,
-                        zatdec* channels, const scanlayout& layout, const passsettings& settings,
-                        const passvariant& variant) {
+[[gnu::flatten]] TONVEX_TARGET_CLONES passresult decodepasses(bitstream& reader, passworkspace& ws,
+                                                              uint16_t* crcbuf, int16_t payloadwords,
+                                                              zatdec* channels, const scanlayout& layout,
+                                                              const passsettings& settings,
+                                                              const passvariant& variant) {
     passdecoder decoder(reader, ws, crcbuf, payloadwords, channels, layout, settings, variant);
     return decoder.run();
 }

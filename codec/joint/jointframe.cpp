@@ -1,7 +1,6 @@
 // The joint frame decode: resets, budget, side information, the interleaved bit-planes,
 // sum/difference to left/right, and fresh concealment signs.
 #include <algorithm>
-#include <bit>
 #include <cmath>
 
 #include "base/random.h"
@@ -99,34 +98,30 @@ void jzatdec::decodepayload(int32_t channels) {
 
 namespace {
 
-// One past the last of the first n values that is not +0.0.
-int32_t extent(const double* x, int32_t n) {
-    const auto bitsof = [&](int32_t i) { return std::bit_cast<uint64_t>(x[i]); };
-    while (n >= 4 && (bitsof(n - 1) | bitsof(n - 2) | bitsof(n - 3) | bitsof(n - 4)) == 0) n -= 4;
-    while (n > 0 && bitsof(n - 1) == 0) --n;
-    return n;
+// One row: left = (S + D)/c, right = (S - D)/c, c = sqrt(2), from the sum S in left and
+// the difference D in right.
+TONVEX_TARGET_CLONES void sumdifferencerow(double* __restrict left, double* __restrict right,
+                                           int32_t length) {
+    const double c = std::sqrt(2.0);
+    // Where both are +0.0, (S + D)/c and (S - D)/c are +0.0 again: nothing changes.
+    const int32_t end = std::max(nonzeroextent(left, length), nonzeroextent(right, length));
+    for (int32_t k = 0; k < end; ++k) {
+        const double s = left[k];
+        const double d = right[k];
+        left[k] = (s + d) / c;
+        right[k] = (s - d) / c;
+    }
 }
 
 } // namespace
 
-TONVEX_TARGET_CLONES void jzatdec::sumdifference() {
+void jzatdec::sumdifference() {
     const bool shortframe = isshortframe(blockmode);
     if (!shortframe && !islongframe(blockmode)) return;
     const int32_t rows = shortframe ? nblock : 1;
     const int32_t length = shortframe ? shortlen : longlen;
-    const double c = std::sqrt(2.0);
-    for (int32_t b = 0; b < rows; ++b) {
-        double* left = chdec[0].mdctbuf[b].data();
-        double* right = chdec[1].mdctbuf[b].data();
-        // Where both are +0.0, (S + D)/c and (S - D)/c are +0.0 again: nothing changes.
-        const int32_t end = std::max(extent(left, length), extent(right, length));
-        for (int32_t k = 0; k < end; ++k) {
-            const double s = left[k];
-            const double d = right[k];
-            left[k] = (s + d) / c;
-            right[k] = (s - d) / c;
-        }
-    }
+    for (int32_t b = 0; b < rows; ++b)
+        sumdifferencerow(chdec[0].mdctbuf[b].data(), chdec[1].mdctbuf[b].data(), length);
 }
 
 void jzatdec::read_sideinfo(zatdec* channels, int32_t a, int32_t b) {

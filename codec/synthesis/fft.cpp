@@ -50,14 +50,9 @@ void buildorder(std::vector<int32_t>& rev, int32_t n) {
     const stagetwiddles& w2 = fftstagetwiddles(sign, 2);
     const double a0r = w1.wr[0], a0i = w1.wi[0];
     const double b0r = w2.wr[0], b0i = w2.wi[0], b1r = w2.wr[1], b1i = w2.wi[1];
-    for (int32_t i = 0; i < n; i += 4) {
-        double* r = re + i;
-        double* m = im + i;
-        butterfly(r[0], m[0], r[1], m[1], a0r, a0i);
-        butterfly(r[2], m[2], r[3], m[3], a0r, a0i);
-        butterfly(r[0], m[0], r[2], m[2], b0r, b0i);
-        butterfly(r[1], m[1], r[3], m[3], b1r, b1i);
-    }
+    for (int32_t i = 0; i < n; i += 4)
+        twostagesat(re + i, re + i + 1, re + i + 2, re + i + 3, im + i, im + i + 1, im + i + 2, im + i + 3, 0,
+                    a0r, a0i, b0r, b0i, b1r, b1i);
 }
 
 // The butterflies of pairs (m, m + span), m < span, of one block of 2*span values: the
@@ -79,16 +74,8 @@ twostages(double* __restrict r0, double* __restrict r1, double* __restrict r2, d
     const double* __restrict ai = first.wi.data();
     const double* __restrict br = second.wr.data();
     const double* __restrict bi = second.wi.data();
-    for (int32_t m = 0; m < s; m++) {
-        double xr0 = r0[m], xr1 = r1[m], xr2 = r2[m], xr3 = r3[m];
-        double xi0 = i0[m], xi1 = i1[m], xi2 = i2[m], xi3 = i3[m];
-        butterfly(xr0, xi0, xr1, xi1, ar[m], ai[m]);
-        butterfly(xr2, xi2, xr3, xi3, ar[m], ai[m]);
-        butterfly(xr0, xi0, xr2, xi2, br[m], bi[m]);
-        butterfly(xr1, xi1, xr3, xi3, br[m + s], bi[m + s]);
-        r0[m] = xr0, r1[m] = xr1, r2[m] = xr2, r3[m] = xr3;
-        i0[m] = xi0, i1[m] = xi1, i2[m] = xi2, i3[m] = xi3;
-    }
+    for (int32_t m = 0; m < s; m++)
+        twostagesat(r0, r1, r2, r3, i0, i1, i2, i3, m, ar[m], ai[m], br[m], bi[m], br[m + s], bi[m + s]);
 }
 
 } // namespace
@@ -105,20 +92,21 @@ const std::vector<int32_t>& bitreversedorder(int32_t n) {
         [n](std::vector<int32_t>& rev) { buildorder(rev, n); });
 }
 
-TONVEX_TARGET_CLONES void fftstages(double* re, double* im, int32_t sign, int32_t n, int32_t from) {
+TONVEX_TARGET_CLONES void fftstages(double* re, double* im, int32_t sign, int32_t n, int32_t from,
+                                    int32_t to) {
     int32_t span = from;
-    if (span == 1 && n >= 4) {
+    if (span == 1 && to >= 4) {
         firsttwostages(re, im, sign, n);
         span = 4;
     }
-    for (; 2 * span < n; span *= 4) {
+    for (; 2 * span < to; span *= 4) {
         const stagetwiddles& first = fftstagetwiddles(sign, span);
         const stagetwiddles& second = fftstagetwiddles(sign, 2 * span);
         for (int32_t b = 0; b < n; b += 4 * span)
             twostages(re + b, re + b + span, re + b + 2 * span, re + b + 3 * span, im + b, im + b + span,
                       im + b + 2 * span, im + b + 3 * span, first, second, span);
     }
-    if (span < n) {
+    if (span < to) {
         const stagetwiddles& w = fftstagetwiddles(sign, span);
         for (int32_t b = 0; b < n; b += 2 * span)
             onestage(re + b, im + b, re + b + span, im + b + span, w.wr.data(), w.wi.data(), span);
@@ -136,7 +124,7 @@ void fft(double* re, double* im, int32_t sign, int32_t n) {
             std::swap(im[i], im[j]);
         }
     }
-    fftstages(re, im, sign, n, 1);
+    fftstages(re, im, sign, n, 1, n);
     if (sign < 0) {
         // 1/n is exact for a power of two, so the product rounds exactly as the quotient
         // would (both round the same exact value), at a fraction of a division's cost.

@@ -41,26 +41,46 @@ const twiddles& twiddles_for(int32_t n) {
     return tables[std::countr_zero(static_cast<uint32_t>(n))].get([n](twiddles& t) { buildtwiddles(t, n); });
 }
 
-// The FFT's first two stages on the values at bit-reversed places 4j .. 4j + 3, which
-// hold k, k + Q/2, k + Q/4 and k + 3Q/4 (k < Q/4): in natural order the four are
-// quarters apart (x0 .. x3), so the stages run as contiguous loops.
-[[gnu::always_inline]] inline void firststages(double* __restrict r0, double* __restrict r1,
-                                               double* __restrict r2, double* __restrict r3,
-                                               double* __restrict i0, double* __restrict i1,
-                                               double* __restrict i2, double* __restrict i3, int32_t count) {
+// The FFT's stages of spans 1 and 2 on values in natural order, where the four values of
+// each block lie a quarter apart (x0 .. x3 at index k of the quarters, k < count).
+// Separate pointers for the quarters let the loop run on whole vectors.
+[[gnu::always_inline]] inline void naturalfirststages(double* __restrict x0, double* __restrict x1,
+                                                      double* __restrict x2, double* __restrict x3,
+                                                      double* __restrict y0, double* __restrict y1,
+                                                      double* __restrict y2, double* __restrict y3,
+                                                      int32_t count) {
     const stagetwiddles& w1 = fftstagetwiddles(-1, 1);
     const stagetwiddles& w2 = fftstagetwiddles(-1, 2);
     const double ar = w1.wr[0], ai = w1.wi[0];
     const double b0r = w2.wr[0], b0i = w2.wi[0], b1r = w2.wr[1], b1i = w2.wi[1];
-    for (int32_t k = 0; k < count; k++) {
-        double xr0 = r0[k], xr1 = r1[k], xr2 = r2[k], xr3 = r3[k];
-        double xi0 = i0[k], xi1 = i1[k], xi2 = i2[k], xi3 = i3[k];
-        butterfly(xr0, xi0, xr1, xi1, ar, ai);
-        butterfly(xr2, xi2, xr3, xi3, ar, ai);
-        butterfly(xr0, xi0, xr2, xi2, b0r, b0i);
-        butterfly(xr1, xi1, xr3, xi3, b1r, b1i);
-        r0[k] = xr0, r1[k] = xr1, r2[k] = xr2, r3[k] = xr3;
-        i0[k] = xi0, i1[k] = xi1, i2[k] = xi2, i3[k] = xi3;
+    for (int32_t k = 0; k < count; k++)
+        twostagesat(x0, x1, x2, x3, y0, y1, y2, y3, k, ar, ai, b0r, b0i, b1r, b1i);
+}
+
+// The FFT's 1/Q scale, then the post-twiddle of one value.
+[[gnu::always_inline]] inline void posttwiddle(double& r, double& i, double cpsi, double spsi, double scale) {
+    const double c = r * scale;
+    const double d = i * scale;
+    r = cpsi * (0.5 * c) - spsi * (0.5 * d);
+    i = cpsi * (0.5 * d) + spsi * (0.5 * c);
+}
+
+// The FFT's last stage on the pairs (k, k + Q/2), k < half = Q/2 (halves 0 and 1), each
+// pair then scaled and post-twiddled.
+[[gnu::always_inline]] inline void laststage(double* __restrict r0, double* __restrict i0,
+                                             double* __restrict r1, double* __restrict i1,
+                                             const stagetwiddles& w, const twiddles& t, double scale,
+                                             int32_t half) {
+    const double* __restrict wr = w.wr.data();
+    const double* __restrict wi = w.wi.data();
+    const double* __restrict cpsi = t.cospsi.data();
+    const double* __restrict spsi = t.sinpsi.data();
+    for (int32_t k = 0; k < half; k++) {
+        double xr0 = r0[k], xi0 = i0[k], xr1 = r1[k], xi1 = i1[k];
+        butterfly(xr0, xi0, xr1, xi1, wr[k], wi[k]);
+        posttwiddle(xr0, xi0, cpsi[k], spsi[k], scale);
+        posttwiddle(xr1, xi1, cpsi[half + k], spsi[half + k], scale);
+        r0[k] = xr0, i0[k] = xi0, r1[k] = xr1, i1[k] = xi1;
     }
 }
 
@@ -110,7 +130,8 @@ TONVEX_TARGET_CLONES void imdct(double* data, double* work, [[maybe_unused]] dou
     int32_t from = 1;
     if (quarter >= 4) {
         const int32_t q4 = quarter / 4;
-        firststages(nre, nre + 2 * q4, nre + q4, nre + 3 * q4, nim, nim + 2 * q4, nim + q4, nim + 3 * q4, q4);
+        naturalfirststages(nre, nre + 2 * q4, nre + q4, nre + 3 * q4, nim, nim + 2 * q4, nim + q4,
+                           nim + 3 * q4, q4);
         from = 4;
     }
     // Into bit-reversed order for the remaining stages.
@@ -119,21 +140,17 @@ TONVEX_TARGET_CLONES void imdct(double* data, double* work, [[maybe_unused]] dou
         re[p] = nre[rev[p]];
         im[p] = nim[rev[p]];
     }
-    fftstages(re, im, -1, quarter, from);
-
-    // The FFT's 1/Q scale and the post-twiddle, in place.
+    // The FFT's last stage pairs k with k + Q/2: each pair passes it and then the 1/Q
+    // scale and the post-twiddle while it is held.
+    const int32_t half = quarter / 2;
     const double scale = 1.0 / quarter;
-    {
-        double* __restrict r = re;
-        double* __restrict m = im;
-        const double* __restrict cpsi = t.cospsi.data();
-        const double* __restrict spsi = t.sinpsi.data();
-        for (int32_t k = 0; k < quarter; k++) {
-            const double c = r[k] * scale;
-            const double d = m[k] * scale;
-            r[k] = cpsi[k] * (0.5 * c) - spsi[k] * (0.5 * d);
-            m[k] = cpsi[k] * (0.5 * d) + spsi[k] * (0.5 * c);
-        }
+    if (from <= half) {
+        fftstages(re, im, -1, quarter, from, half);
+        const stagetwiddles& w = fftstagetwiddles(-1, half);
+        laststage(re, im, re + half, im + half, w, t, scale, half);
+    } else {
+        fftstages(re, im, -1, quarter, from, quarter);
+        for (int32_t k = 0; k < quarter; k++) posttwiddle(re[k], im[k], t.cospsi[k], t.sinpsi[k], scale);
     }
 
     // The reordering, written in output order: each quarter of the output interleaves
