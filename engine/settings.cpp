@@ -60,6 +60,7 @@ const entry entries[] = {
     {"weightshare", &streamjob::weightshare, 0, 1},
     {"weighton", &streamjob::weighton, 0, 1},
     {"reconmode", &streamjob::reconmode, 0, 4},
+    {"threads", &streamjob::threads, 0, 64},
     {"weightbits", &streamjob::weightbits, 1, 8},
     {"weightrefbits", &streamjob::weightrefbits, 1, 8},
     {"dither", &streamjob::dither, 0, 1},

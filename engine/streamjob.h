@@ -116,6 +116,10 @@ class streamjob {
     int32_t weightshare = 1;
     int32_t weighton = 1;
     int32_t reconmode = 4;
+    // Threads of a decode: 1, or 2 for the frame walk and spectra on one and the synthesis
+    // and output on the other (more are of no use); 0 as many as useful on this machine.
+    // The output is the same with any number.
+    int32_t threads = 0;
     int16_t srindex = 7;
     int16_t weightbits = 4;
     int16_t weightrefbits = 6;

@@ -1,6 +1,6 @@
 #pragma once
 // Per-channel codec state: geometry, band layouts, integer and double spectra, weights,
-// synthesis buffers and the configuration handed in before every frame. Shared by the
+// windows and the configuration handed in before every frame. Shared by the
 // decoder (zatdec) and the encoder. No virtual operations.
 //
 // Scales: mdcti holds signed integer coefficients at full scale 2147483647; mdctbuf
@@ -43,8 +43,6 @@ class codec : public bitstream {
     std::vector<std::vector<double>> mdctinit;
     std::vector<double> shortwindow, longwindow;
     std::vector<double> datai, datar;
-    std::vector<double> delaybuf;
-    std::vector<double> wi_buf, wr_buf;
     std::vector<std::vector<int32_t>> mdcti;
     std::vector<std::vector<int16_t>> scf;
     std::vector<int16_t> scfres;
