@@ -1,5 +1,7 @@
 #include "engine/decodepipeline.h"
 
+#include <condition_variable>
+#include <mutex>
 #include <system_error>
 #include <thread>
 
@@ -57,21 +59,25 @@ decodepipeline::ending decodepipeline::runinline() {
 decodepipeline::ending decodepipeline::runthreaded() {
     records.resize(ring);
     for (framerecord& record : records) decoders.prepare(record);
-    // Frames the first stage has finished and the second has taken.
-    std::atomic<int64_t> produced{0}, consumed{0};
-    std::atomic<bool> stop{false};
+    // Frames the first stage has finished and the second has taken, under lock.
+    std::mutex lock;
+    std::condition_variable changed;
+    int64_t produced = 0, consumed = 0;
+    bool stop = false;
     const auto first = [&] {
         for (int64_t n = 0;; n++) {
-            int64_t taken = consumed.load(std::memory_order_acquire);
-            while (n - taken >= ring && !stop.load(std::memory_order_acquire)) {
-                consumed.wait(taken, std::memory_order_acquire);
-                taken = consumed.load(std::memory_order_acquire);
+            {
+                std::unique_lock<std::mutex> hold(lock);
+                changed.wait(hold, [&] { return n - consumed < ring || stop; });
+                if (stop) return;
             }
-            if (stop.load(std::memory_order_acquire)) return;
             started = n + 1;
             const bool more = analyse(records[static_cast<size_t>(n % ring)], n);
-            produced.store(n + 1, std::memory_order_release);
-            produced.notify_one();
+            {
+                const std::lock_guard<std::mutex> hold(lock);
+                produced = n + 1;
+            }
+            changed.notify_all();
             if (!more) return;
         }
     };
@@ -85,21 +91,25 @@ decodepipeline::ending decodepipeline::runthreaded() {
     int64_t n = 0;
     step last = step::next;
     for (;; n++) {
-        int64_t ready = produced.load(std::memory_order_acquire);
-        while (ready <= n) {
-            produced.wait(ready, std::memory_order_acquire);
-            ready = produced.load(std::memory_order_acquire);
+        {
+            std::unique_lock<std::mutex> hold(lock);
+            changed.wait(hold, [&] { return produced > n; });
         }
         last = deliver(records[static_cast<size_t>(n % ring)]);
         if (last != step::next) break;
-        consumed.store(n + 1, std::memory_order_release);
-        consumed.notify_one();
+        {
+            const std::lock_guard<std::mutex> hold(lock);
+            consumed = n + 1;
+        }
+        changed.notify_all();
     }
-    // The record the second stage stopped at is never released: the first stage stops
-    // before it could reuse its slot, which keeps the counts from before it.
-    stop.store(true, std::memory_order_release);
-    consumed.store(n + 1, std::memory_order_release);
-    consumed.notify_one();
+    // The record the second stage stopped at is never released, so the first stage
+    // cannot reuse its slot: it keeps the counts from before that frame.
+    {
+        const std::lock_guard<std::mutex> hold(lock);
+        stop = true;
+    }
+    changed.notify_all();
     walker.join();
     return finish(last, n);
 }

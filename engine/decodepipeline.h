@@ -8,7 +8,6 @@
 // order and number of messages, events and progress calls are the same either way: the
 // first stage jumps over each channel's dither draws and records where they start, and
 // the hooks of the first stage reach the front end only through the second.
-#include <atomic>
 #include <cstdint>
 #include <cstdio>
 #include <vector>
