@@ -41,7 +41,7 @@ void bitplanecoder::buildscan(codec* const* chans, const bitplaneconfig& cfg, in
             s = e;
         }
     };
-    if (cfg.nchan == 1 || cfg.chaninterleave == 0) {
+    if (cfg.nchan == 1 || cfg.coding.chaninterleave == 0) {
         for (int32_t ch = 0; ch < cfg.nchan; ch++) {
             if (cfg.scan == 0)
                 for (int32_t b = 0; b < nblk; b++)
@@ -87,33 +87,33 @@ void bitplanecoder::emit(bitwriter& out, uint32_t value, int32_t nbits, int32_t 
 
 void bitplanecoder::emitweight(bitwriter& out, codec* const* chans, const bitplaneconfig& cfg,
                                const scanentry& e) {
-    const int32_t wc = cfg.weightshare != 0 ? 0 : e.ch;
+    const int32_t wc = cfg.coding.weightshare != 0 ? 0 : e.ch;
     const size_t gi = static_cast<size_t>(wc) * nblocks + e.group;
     const int32_t desired = chans[wc]->weight[e.group][e.band];
     int32_t& ref = wref[gi];
     if (nflagged[gi] == 0) {
         // The group's first weight is its reference, sent negated.
         const auto v = static_cast<uint32_t>(-desired);
-        emit(out, v, cfg.weightrefbits, 0);
+        emit(out, v, cfg.coding.weightrefbits, 0);
         ref = desired;
         last[wc] = desired;
     } else {
         const int32_t d = desired - ref;
         const weightcode code =
-            makeweightcode(weightcodenumber(d, cfg.wsignmode, 0), cfg.wparam, cfg.wstepmode);
+            makeweightcode(weightcodenumber(d, cfg.coding.wsignmode, 0), cfg.wparam, cfg.coding.wstepmode);
         for (int32_t z = code.zeros; z > 0; z -= 16) emit(out, 0, z < 16 ? z : 16, 0);
         emit(out, 1, 1, 0);
         emit(out, code.suffix, code.suffixbits, 0);
-        if (cfg.wpredmode == 1) {
+        if (cfg.coding.wpredmode == 1) {
             ref = desired;
-        } else if (cfg.wpredmode == 2) {
+        } else if (cfg.coding.wpredmode == 2) {
             ref = 2 * desired - last[wc];
             last[wc] = desired;
         }
     }
     // With weightshare the weight counts as received for every channel.
     for (int32_t ch = 0; ch < cfg.nchan; ch++) {
-        if (cfg.weightshare == 0 && ch != e.ch) continue;
+        if (cfg.coding.weightshare == 0 && ch != e.ch) continue;
         const size_t ci = static_cast<size_t>(ch) * nblocks + e.group;
         flagged[ci * nbands + e.band] = 1;
         nflagged[ci]++;
@@ -126,15 +126,15 @@ void bitplanecoder::significancepass(bitwriter& out, codec* const* chans, const 
     const int32_t total = static_cast<int32_t>(entries.size());
     const size_t n = open.size();
     stillopen.clear();
-    int32_t kk = cfg.runparam;
+    int32_t kk = cfg.coding.runparam;
     bool channelrestart = false;
     size_t idx = 0;
     const int32_t room = 16 * 512; // a dry run never needs to count further
     auto full = [&] { return counting ? counted > room : out.full(); };
     while (idx < n && !full()) {
         // Channel after channel: the second channel starts with a fresh run parameter.
-        if (cfg.nchan == 2 && cfg.chaninterleave == 0 && !channelrestart && open[idx] >= total / 2) {
-            kk = cfg.runparam;
+        if (cfg.nchan == 2 && cfg.coding.chaninterleave == 0 && !channelrestart && open[idx] >= total / 2) {
+            kk = cfg.coding.runparam;
             channelrestart = true;
         }
         size_t next = idx;
@@ -149,11 +149,11 @@ void bitplanecoder::significancepass(bitwriter& out, codec* const* chans, const 
         if (next == n) {
             // No new coefficient left: zeros until the decoder's position leaves the list.
             size_t rest = n - idx;
-            if (cfg.runmode == 0) {
+            if (cfg.coding.runmode == 0) {
                 for (; rest > 0 && !full(); rest -= rest < 16 ? rest : 16)
                     emit(out, 0, static_cast<int32_t>(rest < 16 ? rest : 16), 1);
-            } else if (cfg.runmode == 1) {
-                const size_t step = size_t{1} << cfg.runparam;
+            } else if (cfg.coding.runmode == 1) {
+                const size_t step = size_t{1} << cfg.coding.runparam;
                 for (size_t z = (rest + step - 1) / step; z > 0 && !full(); z--) emit(out, 0, 1, 1);
             } else {
                 for (size_t done = 0; done < rest && !full(); done += size_t{1} << kk, kk++)
@@ -163,14 +163,14 @@ void bitplanecoder::significancepass(bitwriter& out, codec* const* chans, const 
         }
         // A run of r insignificant positions, then the new coefficient.
         auto r = static_cast<uint32_t>(next - idx);
-        if (cfg.runmode == 0) {
+        if (cfg.coding.runmode == 0) {
             for (; r > 0 && !full(); r -= r < 16 ? r : 16)
                 emit(out, 0, static_cast<int32_t>(r < 16 ? r : 16), 1);
             emit(out, 1, 1, 1);
-        } else if (cfg.runmode == 1) {
-            for (uint32_t z = r >> cfg.runparam; z > 0 && !full(); z--) emit(out, 0, 1, 1);
+        } else if (cfg.coding.runmode == 1) {
+            for (uint32_t z = r >> cfg.coding.runparam; z > 0 && !full(); z--) emit(out, 0, 1, 1);
             emit(out, 1, 1, 1);
-            emit(out, r & ((1u << cfg.runparam) - 1), cfg.runparam, 2);
+            emit(out, r & ((1u << cfg.coding.runparam) - 1), cfg.coding.runparam, 2);
         } else {
             while (r >= (1u << kk) && !full()) {
                 emit(out, 0, 1, 1);
@@ -225,7 +225,7 @@ void bitplanecoder::start(codec* const* chans, const bitplaneconfig& cfg, int32_
     nflagged.assign(static_cast<size_t>(cfg.nchan) * nblk, 0);
     wref.assign(static_cast<size_t>(cfg.nchan) * nblk, 0);
     last[0] = last[1] = 0;
-    crclevel = cfg.crclevel;
+    crclevel = cfg.coding.crclevel;
     crcwords.assign(crccapacity, 0);
     tail = false;
 }
@@ -256,9 +256,9 @@ void bitplanecoder::encode(bitwriter& out, codec* const* chans, const bitplaneco
         auto refine = [&] {
             for (size_t k = 0; k < known && !out.full(); k++) out.put((entries[sig[k]].mag >> bp) & 1u, 1);
         };
-        if (cfg.refinefirst != 0) refine();
+        if (cfg.coding.refinefirst != 0) refine();
         // The top plane has no weight yet to keep: cut, it costs the frame either way.
-        if (!tail && cfg.passcrc && cfg.inbandweights && cfg.crclevel <= 0 && bp < topbitplane)
+        if (!tail && cfg.passcrc && cfg.inbandweights && cfg.coding.crclevel <= 0 && bp < topbitplane)
             tail = passcost(out, chans, cfg, bp) > out.bitsleft();
         significancepass(out, chans, cfg, bp);
         open.swap(stillopen);
@@ -268,6 +268,6 @@ void bitplanecoder::encode(bitwriter& out, codec* const* chans, const bitplaneco
             const auto nwords = static_cast<uint32_t>(crcpacker.wordptr - crcwords.data());
             out.put(crcpacker.crc16(crcwords.data(), nwords), 16);
         }
-        if (cfg.refinefirst == 0) refine();
+        if (cfg.coding.refinefirst == 0) refine();
     }
 }

@@ -20,6 +20,7 @@ class bitwriter {
     int32_t bitsleft() const { return budget - used; }
     // Stores a partial last word. Call once after the last put.
     void finish();
+    uint16_t crc16(const uint16_t* words, uint32_t count) const { return packer.crc16(words, count); }
 
   private:
     bitstream packer;

@@ -67,7 +67,7 @@ outcome decode(const decodecase& c, const std::filesystem::path& dir, int32_t th
     job.threads = threads;
     job.bitstreampath = in.string();
     job.wavpath = c.tofullfile ? "/dev/full" : out.string();
-    job.jointcoding = c.jointcoding;
+    job.config.jointcoding = c.jointcoding;
     job.errormodel = c.errormodel;
     job.ber = c.ber;
     job.fer = c.fer;
