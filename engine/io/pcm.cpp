@@ -9,8 +9,9 @@ namespace {
 
 // floor(v) held within -32768..32767; NaN from a broken spectrum would make the
 // conversion undefined: it is silence. Selects instead of branches, so that a chunk of
-// samples runs without jumps and vectorises. Inside the range the floor is the
-// truncation, one lower for a negative value with a fraction.
+// samples runs without jumps and vectorises (this file is built without trapping math,
+// so that the compiler may evaluate the comparisons of every sample). Inside the range
+// the floor is the truncation, one lower for a negative value with a fraction.
 inline int16_t tosample(double v) {
     double c = v >= 32767.0 ? 32767.0 : v;
     c = c < -32768.0 ? -32768.0 : c;
