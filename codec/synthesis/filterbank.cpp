@@ -61,11 +61,7 @@ bool filterbank::allocate(const codec& channel, const char* caller) {
 }
 
 void filterbank::release() {
-    shortwindow = {};
-    longwindow = {};
-    delaybuf = {};
-    wi_buf = {};
-    wr_buf = {};
+    *this = filterbank{};
 }
 
 void filterbank::run(const double* spectrum, synthesisframe frame, double* out) {
