@@ -108,6 +108,11 @@ int runcommandline(int argc, char** argv) {
     addoutputbitrate(*decode, o);
     decode->add_option("--seed", seed, "starting state of the random source, 0 to 4294967295 (default 1)")
         ->type_name("N");
+    decode
+        ->add_option("--threads", o.threads,
+                     "threads of the decode: 1, 2, or 0 for as many as useful (default); the output is "
+                     "the same with any number")
+        ->type_name("N");
     addsettings(*decode, o);
     addconfig(*decode, o);
     addreports(*decode, o);

@@ -20,9 +20,10 @@ struct commandoptions {
     std::optional<std::string> outputbitrate; // "encoded" or "scaled"
     std::string tune = "snr";                 // encode: "snr" or "perceptual"
     std::optional<std::uint32_t> seed;
-    std::optional<std::string> config; // "auto": probe the input for its configuration
-    std::vector<std::string> settings; // NAME=VALUE, applied in the order given
-    errormodeloptions errormodel;      // decode only
+    std::optional<std::string> threads; // decode: 1, 2 or 0 for as many as useful
+    std::optional<std::string> config;  // "auto": probe the input for its configuration
+    std::vector<std::string> settings;  // NAME=VALUE, applied in the order given
+    errormodeloptions errormodel;       // decode only
     bool json = false;
     bool events = false;
     bool quiet = false;

@@ -44,6 +44,7 @@ void applysettings(CTonvexDoc& doc, const commandoptions& options) {
         apply(doc, "--bitrate " + *options.bitrate, "scaledbitrate", *options.bitrate);
         doc.outputbitratemode = 1;
     }
+    if (options.threads) apply(doc, "--threads " + *options.threads, "threads", *options.threads);
     // CLI11 has already restricted the text to the two words.
     if (options.outputbitrate) doc.outputbitratemode = *options.outputbitrate == "scaled" ? 1 : 0;
 }

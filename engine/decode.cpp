@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <vector>
 
+#include "engine/decodepipeline.h"
 #include "engine/framedecoder.h"
 #include "engine/io/pcmsink.h"
 #include "engine/io/wordio.h"
@@ -19,6 +20,7 @@
 
 void streamjob::decodeZAT() {
     stats = {};
+    hookrelay relay(*this);
     if (!pcm_buf || !pcmfilebuf) return; // allocNFRAMEarrays has already said why
     // A model that cannot run stops the decode before any file is touched.
     const std::string modelproblem = errors.prepare(*this);
@@ -67,47 +69,11 @@ void streamjob::decodeZAT() {
 
     nbiterrors = 0;
     nbitsseen = 0;
-    int64_t frames = 0;
-    int64_t inputwords = 0, decodedwords = 0;
-    int32_t progress = -1;
-    const int32_t framevalues = nch * framelen;
-    const uint64_t framebytes = static_cast<uint64_t>(framevalues) * 2;
-    bool toolarge = false;
     const runclock clock;
-
-    while (reader.bytesleft >= 16) {
-        if ((static_cast<uint64_t>(frames) + 1) * framebytes > wavdatalimit) {
-            // Stop at the last frame that fits and leave a valid WAV file of it.
-            showmessage("output file too large for WAV format");
-            toolarge = true;
-            break;
-        }
-        const framereader::frame next = reader.next(frames);
-        if (next == framereader::frame::failed) return;
-        const bool lost = next == framereader::frame::lost;
-        const int64_t length = lost ? reader.prevwords : reader.flen;
-        inputwords += length;
-        decodedwords += outputbitratemode == 0 ? length : std::min<int64_t>(length, decoders.scaledlength);
-        // An erased frame was read like any other, so the walk stays in step; only the
-        // decoders see it as lost.
-        const bool erased = eraseframe(frames);
-
-        decoders.decode(lost || erased, frames);
-        const bool written = sink ? sink->frame(pcmfilebuf.get(), framevalues)
-                                  : writesamples(output.get(), pcmfilebuf.get(), framevalues) == framevalues;
-        if (!written) {
-            showmessage("output file frame write");
-            return;
-        }
-        frames += 1;
-        stats.frameshandled = frames;
-        stats.frameswritten = frames;
-        const auto percent = progresspercent(filelength - reader.bytesleft, filelength);
-        if (percent > progress) {
-            if (hooks.progress) hooks.progress(percent);
-            progress = percent;
-        }
-    }
+    decodepipeline loop(*this, relay, reader, decoders, output.get());
+    const decodepipeline::ending ending = loop.run(threads);
+    if (ending == decodepipeline::ending::failed) return;
+    const int64_t frames = loop.frames;
     decoders.release();
 
     if (output && (std::fseek(output.get(), 0, SEEK_SET) != 0 ||
@@ -117,11 +83,11 @@ void streamjob::decodeZAT() {
     }
     if (!closefile(input)) showmessage("cannot close input bitstream file");
     if (!closefile(output)) showmessage("cannot close output wav file");
-    if (toolarge) return;
+    if (ending == decodepipeline::ending::toolarge) return;
 
     const double ratio =
         nbitsseen > 0 ? static_cast<double>(nbiterrors) / static_cast<double>(nbitsseen) : 0.0;
     postrun(*this, "decoding completed", "decoded bitrate",
-            {decoders.rate, clock.seconds(), frames, inputwords, decodedwords, ratio});
+            {decoders.rate, clock.seconds(), frames, loop.inputwords, loop.decodedwords, ratio});
     stats.completed = true;
 }

@@ -35,6 +35,9 @@ bool framedecoder::build() {
                                       doc.nband2) != 0)
             return false;
     for (zatdec& decoder : channels) handover_channel_once(decoder, srindex);
+    // The second stage owns the synthesis state: the decoders' filter banks move to it.
+    for (zatdec& decoder : channels) banks.push_back(std::move(decoder.bank));
+    prepare(single);
     // Built in both coding modes; used only under joint coding.
     return joint.jarrayalloc(doc.longlen, doc.shortlen, doc.nblock, doc.nband1, doc.nband2) == 0;
 }
@@ -42,11 +45,48 @@ bool framedecoder::build() {
 void framedecoder::release() {
     for (zatdec& decoder : channels) decoder.arrayfree_zatdec();
     channels.clear();
+    banks.clear();
 }
 
-void framedecoder::convert(int16_t channel) {
-    if (doc.sink) doc.sink->channel(channel, doc.pcm_buf.get(), doc.framelen);
-    pcmconvert(doc.random, doc.pcm_buf.get(), doc.pcmfilebuf.get() + channel, doc.framelen, nch, doc.dither);
+void framedecoder::prepare(framerecord& record) const {
+    record.channels.resize(channels.size());
+    for (size_t c = 0; c < channels.size(); c++)
+        record.channels[c].spectrum.assign(static_cast<size_t>(channels[c].flatlength()), 0.0);
+}
+
+void framedecoder::pass(int16_t c, framerecord& record) {
+    framerecord::channelinput& input = record.channels[static_cast<size_t>(c)];
+    input.modes = channels[static_cast<size_t>(c)].takespectrum(input.spectrum.data());
+    input.dither = doc.random.state();
+    if (doc.dither != 0) doc.random.skip(2 * static_cast<uint64_t>(doc.framelen));
+    record.actions.push_back({frameaction::output, {}, {}, c});
+}
+
+void framedecoder::synthesise(const framerecord& record, int16_t c) {
+    const framerecord::channelinput& input = record.channels[static_cast<size_t>(c)];
+    // A block-mode sequence that writes nothing gives silence, never the samples the
+    // buffer still holds from another channel or an earlier file.
+    std::fill_n(doc.pcm_buf.get(), doc.framelen, 0.0);
+    banks[static_cast<size_t>(c)].run(input.spectrum.data(), input.modes, doc.pcm_buf.get());
+    if (doc.sink) doc.sink->channel(c, doc.pcm_buf.get(), doc.framelen);
+    randomsource dither(input.dither);
+    pcmconvert(dither, doc.pcm_buf.get(), doc.pcmfilebuf.get() + c, doc.framelen, nch, doc.dither);
+}
+
+void framedecoder::replay(const framerecord& record, const runhooks& hooks) {
+    for (const frameaction& action : record.actions) {
+        switch (action.kind) {
+        case frameaction::event:
+            if (hooks.event) hooks.event(action.happened);
+            break;
+        case frameaction::message:
+            hooks.messages(action.text);
+            break;
+        case frameaction::output:
+            synthesise(record, action.channel);
+            break;
+        }
+    }
 }
 
 template <class decoderstate>
@@ -82,13 +122,19 @@ void framedecoder::countconcealed(bool concealed, int32_t channel, int64_t frame
 }
 
 void framedecoder::decode(bool lost, int64_t frameno) {
-    if (doc.config.jointcoding == 0)
-        decodeseparate(lost, frameno);
-    else
-        decodejoint(lost, frameno);
+    single.actions.clear();
+    analyse(lost, frameno, single);
+    replay(single, doc.hooks);
 }
 
-void framedecoder::decodeseparate(bool lost, int64_t frameno) {
+void framedecoder::analyse(bool lost, int64_t frameno, framerecord& record) {
+    if (doc.config.jointcoding == 0)
+        analyseseparate(lost, frameno, record);
+    else
+        analysejoint(lost, frameno, record);
+}
+
+void framedecoder::analyseseparate(bool lost, int64_t frameno, framerecord& record) {
     const decodeheader& h = reader.header;
     bool counted = false;
     for (int16_t c = 0; c < nch; c++) {
@@ -96,7 +142,6 @@ void framedecoder::decodeseparate(bool lost, int64_t frameno) {
         // Each channel has its own slice of the payload.
         decoder.reader.wordbuf = doc.framebuf + reader.H + c * reader.channelpayload;
         decoder.reader.wordlimit = doc.framebuf + framebufwords;
-        decoder.outbuf = doc.pcm_buf.get();
         decoder.payloadwords = reader.channelpayload;
         decoder.decodewords = channelscaled;
         decoder.ratescale = 1.0;
@@ -109,19 +154,16 @@ void framedecoder::decodeseparate(bool lost, int64_t frameno) {
         decoder.sidecrcwords = h.crcwords[c];
         decoder.topbitplane = h.bitplanes[c];
         decoder.signmode = 0;
-        // A block-mode sequence that writes nothing gives silence, never the samples the
-        // buffer still holds from another channel or an earlier file.
-        std::fill_n(doc.pcm_buf.get(), doc.framelen, 0.0);
-        decoder.decode_frame();
+        decoder.decode_framespectrum();
         const bool concealed = decoder.blockmode >= LOST_FRAME;
         countpasscrc(decoder, lost, concealed, c, frameno);
         countsidecrc(decoder.reader.wordbuf, h.crcwords[c], lost, concealed);
         countconcealed(concealed, c, frameno, counted);
-        convert(c);
+        pass(c, record);
     }
 }
 
-void framedecoder::decodejoint(bool lost, int64_t frameno) {
+void framedecoder::analysejoint(bool lost, int64_t frameno, framerecord& record) {
     const decodeheader& h = reader.header;
     joint.reader.wordbuf = doc.framebuf + reader.H;
     joint.reader.wordlimit = doc.framebuf + framebufwords;
@@ -145,13 +187,11 @@ void framedecoder::decodejoint(bool lost, int64_t frameno) {
 
     for (int16_t c = 0; c < nch; c++) {
         zatdec& decoder = channels[static_cast<size_t>(c)];
-        decoder.outbuf = doc.pcm_buf.get();
         decoder.srindex = srindex;
         decoder.nbandcoded = h.codedbands;
         joint.handover(decoder);
-        std::fill_n(doc.pcm_buf.get(), doc.framelen, 0.0);
-        decoder.output_frame();
+        decoder.output_framespectrum();
         countconcealed(decoder.blockmode >= LOST_FRAME, c, frameno, counted);
-        convert(c);
+        pass(c, record);
     }
 }

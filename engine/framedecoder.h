@@ -1,12 +1,16 @@
 #pragma once
 // framedecoder: the channel and joint decoders of one decode operation, built from the
 // stream's first header, and the decode of one frame (read or lost) into the document's
-// pcmfilebuf with the per-frame statistics and events.
+// pcmfilebuf with the per-frame statistics and events. The decode has two stages that
+// share no state: analyse (spectra, concealment, counts, events) and synthesise (filter
+// banks and PCM conversion), so that a pipeline can run them on two threads.
 #include <cstdint>
 #include <vector>
 
 #include "codec/decoder/zatdec.h"
 #include "codec/joint/jzat.h"
+#include "codec/synthesis/filterbank.h"
+#include "engine/framerecord.h"
 
 class streamjob;
 class framereader;
@@ -23,8 +27,22 @@ class framedecoder {
     // decoders. Returns false when an array could not be allocated.
     bool build();
     void release();
-    // Decodes the frame in framebuf (or conceals it) into pcmfilebuf.
+    // Decodes the frame in framebuf (or conceals it) into pcmfilebuf: both stages at once.
     void decode(bool lost, int64_t frameno);
+    // Sizes a record for the stream.
+    void prepare(framerecord& record) const;
+
+    // First stage: the frame's spectra, counts and events (through the document's hooks),
+    // and in record the synthesis input of each channel, with a channel action where its
+    // output belongs among the events. Jumps the random source over each channel's
+    // dither draws.
+    void analyse(bool lost, int64_t frameno, framerecord& record);
+    // Second stage: record's actions in order, events and messages to hooks, channel
+    // outputs through synthesise.
+    void replay(const framerecord& record, const runhooks& hooks);
+    // Second stage of one channel: its filter bank into pcm_buf, the sink's copy, and the
+    // 16-bit conversion into pcmfilebuf with the dither drawn from the state recorded.
+    void synthesise(const framerecord& record, int16_t channel);
 
     int16_t nch = 1;
     int32_t rate = 48000;
@@ -32,9 +50,10 @@ class framedecoder {
     int16_t channelscaled = 0;
 
   private:
-    void decodeseparate(bool lost, int64_t frameno);
-    void decodejoint(bool lost, int64_t frameno);
-    void convert(int16_t channel);
+    void analyseseparate(bool lost, int64_t frameno, framerecord& record);
+    void analysejoint(bool lost, int64_t frameno, framerecord& record);
+    // Hands channel c's spectrum to record and reserves its dither draws.
+    void pass(int16_t c, framerecord& record);
     template <class decoderstate>
     void countpasscrc(const decoderstate& decoder, bool lost, bool concealed, int32_t channel,
                       int64_t frameno);
@@ -46,4 +65,6 @@ class framedecoder {
     int16_t srindex = 7; // the stream's, from the first header, never a damaged header's
     std::vector<zatdec> channels;
     jzatdec joint;
+    std::vector<filterbank> banks; // the second stage's, one per channel
+    framerecord single;            // decode's
 };

@@ -72,6 +72,7 @@ const entry entries[] = {
     {"weightshare", &codingconfig::weightshare, 0, 1},
     {"weighton", &codingconfig::weighton, 0, 1},
     {"reconmode", &codingconfig::reconmode, 0, 4},
+    {"threads", &streamjob::threads, 0, 64},
     {"weightbits", &codingconfig::weightbits, 1, 8},
     {"weightrefbits", &codingconfig::weightrefbits, 1, 8},
     {"dither", &streamjob::dither, 0, 1},

@@ -87,6 +87,10 @@ class streamjob {
     int32_t nblock = 8;
     int32_t framelen = 1024;
     int32_t midpoint = 576; // framelen/2 + shortlen/2, handed to arrayalloc_zatdec
+    // Threads of a decode: 1, or 2 for the frame walk and spectra on one and the synthesis
+    // and output on the other (more are of no use); 0 as many as useful on this machine.
+    // The output is the same with any number.
+    int32_t threads = 0;
     int16_t srindex = 7;
     std::string bitstreampath;
     std::string scaledpath;

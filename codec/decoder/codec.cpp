@@ -38,9 +38,6 @@ int codec::arrayalloc_codec(int32_t longlen_, int32_t shortlen_, int32_t nblock_
         ok = false;
     ok = allocate(datai, 2 * int64_t{speclen}, messages, caller, "datai") && ok;
     ok = allocate(datar, 2 * int64_t{speclen}, messages, caller, "datar") && ok;
-    ok = allocate(delaybuf, 2 * int64_t{framelen}, messages, caller, "delaybuf") && ok;
-    ok = allocate(wi_buf, 2 * int64_t{speclen}, messages, caller, "wi_buf") && ok;
-    ok = allocate(wr_buf, 2 * int64_t{speclen}, messages, caller, "wr_buf") && ok;
     ok = allocaterows(mdcti, nblock, speclen, messages, caller, "mdcti") && ok;
     ok = allocaterows(scf, nblock, nbandmax, messages, caller, "scf") && ok;
     ok = allocate(scfres, nblock, messages, caller, "scfres") && ok;
@@ -61,9 +58,6 @@ void codec::arrayfree_codec() {
     longwindow = {};
     datai = {};
     datar = {};
-    delaybuf = {};
-    wi_buf = {};
-    wr_buf = {};
     mdcti = {};
     scf = {};
     scfres = {};

@@ -1,7 +1,7 @@
 #pragma once
 // Per-channel codec state: geometry, band layouts, integer and double spectra, weights,
-// synthesis buffers and the coding configuration. Shared by the decoder (zatdec) and the
-// encoder. No virtual operations.
+// windows and the coding configuration. Shared by the decoder (zatdec) and the encoder. No
+// virtual operations.
 //
 // Scales: mdcti holds signed integer coefficients at full scale 2147483647; mdctbuf
 // holds the spectrum after the band gains (doubles, synthesis output nominally +-1.0).
@@ -46,8 +46,6 @@ class codec {
     std::vector<std::vector<double>> mdctinit;
     std::vector<double> shortwindow, longwindow;
     std::vector<double> datai, datar;
-    std::vector<double> delaybuf;
-    std::vector<double> wi_buf, wr_buf;
     std::vector<std::vector<int32_t>> mdcti;
     std::vector<std::vector<int16_t>> scf;
     std::vector<int16_t> scfres;

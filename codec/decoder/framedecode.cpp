@@ -1,5 +1,5 @@
 // The per-frame entry of the single-channel decoder: budget, side information, bit-planes,
-// spectrum and gains, then the synthesis (which conceals a frame of block mode 4).
+// spectrum, gains and concealment of a frame of block mode 4, then the synthesis.
 #include <algorithm>
 
 #include "codec/decoder/codedframe.h"
@@ -14,6 +14,16 @@ void zatdec::reset_framespectrum() {
 }
 
 void zatdec::decode_frame() {
+    decode_framespectrum();
+    synthesis();
+}
+
+void zatdec::output_frame() {
+    output_framespectrum();
+    synthesis();
+}
+
+void zatdec::decode_framespectrum() {
     startpayload(reader, payloadwords, config.crclevel);
     reset_sideinfo();
     reset_framespectrum();
@@ -35,15 +45,27 @@ void zatdec::decode_frame() {
     } else {
         blockmode = LOST_FRAME;
     }
-    synthesis();
-    lastblockmode = blockmode;
+    conceal_spectrum();
 }
 
-void zatdec::output_frame() {
+void zatdec::output_framespectrum() {
     setsamplerate(srindex);
     apply_weights();
-    synthesis();
+    conceal_spectrum();
+}
+
+synthesisframe zatdec::takespectrum(double* flat) {
+    if (isshortmode(blockmode))
+        for (int32_t b = 0; b < nblock; b++) std::copy_n(mdctbuf[b].begin(), shortlen, flat + b * shortlen);
+    else if (islongmode(blockmode))
+        std::copy_n(mdctbuf[0].begin(), longlen, flat);
+    const synthesisframe frame{blockmode, lastblockmode};
     lastblockmode = blockmode;
+    return frame;
+}
+
+void zatdec::synthesis() {
+    bank.run(synthesisinput.data(), takespectrum(synthesisinput.data()), outbuf);
 }
 
 void zatdec::decode_spectrum() {

@@ -18,6 +18,9 @@ int zatdec::arrayalloc_zatdec(int32_t longlen_, int32_t shortlen_, int32_t nbloc
     bool ok = arrayalloc_codec(longlen_, shortlen_, nblock_, midpoint_, nband1_, nband2_) == 0;
     ok = allocate(lastgoodlong, longlen, messages, caller, "lastgoodlong") && ok;
     ok = allocate(lastgoodshort, shortlen, messages, caller, "lastgoodshort") && ok;
+    ok = allocate(synthesisinput, flatlength(), messages, caller, "synthesisinput") && ok;
+    // The filter bank copies the windows, so it comes after the codec's arrays.
+    ok = ok && bank.allocate(*this, caller);
     return ok ? 0 : 1;
 }
 
@@ -25,4 +28,6 @@ void zatdec::arrayfree_zatdec() {
     arrayfree_codec();
     lastgoodlong = {};
     lastgoodshort = {};
+    synthesisinput = {};
+    bank.release();
 }

@@ -1,7 +1,9 @@
 #pragma once
 // Single-channel decoder: side information, bit-plane significance decoding, band gains,
 // concealment and synthesis of one channel.
+#include <algorithm>
 #include <cstdint>
+#include <vector>
 
 #include "base/bitstream.h"
 #include "base/random.h"
@@ -9,6 +11,7 @@
 #include "codec/decoder/gaincache.h"
 #include "codec/decoder/passargs.h"
 #include "codec/decoder/passworkspace.h"
+#include "codec/synthesis/filterbank.h"
 
 class zatdec : public codec {
   public:
@@ -57,8 +60,16 @@ class zatdec : public codec {
     // lost frame that its concealment method leaves alone reads these zeros. (The integer
     // spectrum is cleared where a frame codes it, just before its bit-planes.)
     void reset_framespectrum();
+    // decode_framespectrum, then synthesis.
     void decode_frame();
+    // output_framespectrum, then synthesis.
     void output_frame();
+    // A frame of the separately coded stream up to the spectrum the synthesis reads:
+    // budget, side information, bit-planes, gains and concealment.
+    void decode_framespectrum();
+    // The same for a frame whose coefficients the joint decoder has written: band gains and
+    // concealment.
+    void output_framespectrum();
     void decode_spectrum();
     void apply_weights();
     void read_sideinfo();
@@ -70,17 +81,16 @@ class zatdec : public codec {
     // frame whose pass CRC failed near the top, and remembers the last good spectrum.
     // Draws one random value per random sign and per noise value, in row and bin order.
     void conceal_spectrum();
-    // conceal_spectrum, then one long or nblock short inverse transforms, windowed and
-    // overlap-added into outbuf (framelen doubles, full scale +-1.0). A long frame after
-    // ALL_SHORT or LONG_SHORT, and a frame still marked lost, leave outbuf and delaybuf
-    // untouched. When frame f's long transform covers input samples (f-1)F..(f+1)F-1 (its
-    // short blocks start at P), output frame f is that input delayed by F = framelen.
+    // Length of the flat spectrum that takespectrum writes and a filter bank reads.
+    int32_t flatlength() const { return std::max(longlen, nblock * shortlen); }
+    // Hands the frame just decoded to a filter bank: copies the part of mdctbuf that its
+    // block mode synthesises into flat (flatlength() doubles: short block b at
+    // b * shortlen, the long block at 0) and returns the block modes; from then on the
+    // frame's block mode is the previous one.
+    synthesisframe takespectrum(double* flat);
+    // takespectrum, then the decoder's own filter bank into outbuf (filterbank::run).
     void synthesis();
-    // Copies mdctbuf[b][0..n/2-1] into wr_buf.
-    void load_block(int32_t b, int32_t n);
-    // Windows short block b (times shortlen) into delaybuf; after the last block the frame
-    // goes to out.
-    void overlap_short(double* out, int32_t b);
-    // Windows the long block (times longlen) with the long or the stop window into out.
-    void overlap_long(double* out);
+
+    filterbank bank;                    // the decoder's own synthesis state
+    std::vector<double> synthesisinput; // flatlength() doubles, handed to bank
 };

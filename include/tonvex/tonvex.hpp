@@ -121,7 +121,8 @@ class session {
     // A setting by its name, as `tonvex settings` lists them (ber, scaledbitrate,
     // outputbitratemode, jointcoding, errormodel, gamma, fer, patternpath, ...). Returns
     // false and says why in error when the name is unknown or the value out of range;
-    // the setting then keeps its value.
+    // the setting then keeps its value. threads: the threads of a decode, 1, 2, or 0 (the
+    // default) for as many as useful; the output is the same with any number.
     bool set(std::string_view name, double value, std::string* error = nullptr);
     bool set(std::string_view name, std::string_view text, std::string* error = nullptr);
     std::optional<double> get(std::string_view name) const;

@@ -7,7 +7,12 @@
 //
 // Scale: imdct returns (2/N) sum, and every windowed value is multiplied by the
 // transform's M, so a frame holds w[n] sum_k X[k] cos(...), full scale within +-1.0.
-#include "codec/decoder/zatdec.h"
+#include "codec/synthesis/filterbank.h"
+
+#include <algorithm>
+
+#include "codec/decoder/allocate.h"
+#include "codec/decoder/codec.h"
 #include "codec/synthesis/imdct.h"
 
 namespace {
@@ -22,44 +27,63 @@ struct overlapview {
     const double *wr, *ws, *wl;
 };
 
-overlapview viewof(zatdec& dec) {
-    return {dec.shortlen,
-            dec.longlen,
-            ((dec.nblock - 1) * dec.shortlen) / 2,
-            ((dec.nblock + 1) * dec.shortlen) / 2,
-            dec.delaybuf.data(),
-            dec.wr_buf.data(),
-            dec.shortwindow.data(),
-            dec.longwindow.data()};
+overlapview viewof(int32_t shortlen, int32_t longlen, int32_t nblock, std::vector<double>& delaybuf,
+                   const std::vector<double>& wr_buf, const std::vector<double>& shortwindow,
+                   const std::vector<double>& longwindow) {
+    return {shortlen,
+            longlen,
+            ((nblock - 1) * shortlen) / 2,
+            ((nblock + 1) * shortlen) / 2,
+            delaybuf.data(),
+            wr_buf.data(),
+            shortwindow.data(),
+            longwindow.data()};
 }
 
 } // namespace
 
-void zatdec::synthesis() {
-    conceal_spectrum();
-    if (isshortmode(blockmode)) {
+bool filterbank::allocate(const codec& channel, const char* caller) {
+    longlen = channel.longlen;
+    shortlen = channel.shortlen;
+    nblock = channel.nblock;
+    framelen = channel.framelen;
+    bool ok = true;
+    ok = ::allocate(shortwindow, std::ssize(channel.shortwindow), channel.messages, caller, "shortwindow") &&
+         ok;
+    ok = ::allocate(longwindow, std::ssize(channel.longwindow), channel.messages, caller, "longwindow") && ok;
+    ok = ::allocate(delaybuf, 2 * int64_t{framelen}, channel.messages, caller, "delaybuf") && ok;
+    ok = ::allocate(wi_buf, 2 * int64_t{channel.speclen}, channel.messages, caller, "wi_buf") && ok;
+    ok = ::allocate(wr_buf, 2 * int64_t{channel.speclen}, channel.messages, caller, "wr_buf") && ok;
+    if (!ok) return false;
+    std::copy(channel.shortwindow.begin(), channel.shortwindow.end(), shortwindow.begin());
+    std::copy(channel.longwindow.begin(), channel.longwindow.end(), longwindow.begin());
+    return true;
+}
+
+void filterbank::release() {
+    *this = filterbank{};
+}
+
+void filterbank::run(const double* spectrum, synthesisframe frame, double* out) {
+    if (isshortmode(frame.blockmode)) {
         for (int32_t b = 0; b < nblock; b++) {
-            load_block(b, 2 * shortlen);
+            std::copy_n(spectrum + b * shortlen, shortlen, wr_buf.data());
             imdct(wr_buf.data(), wi_buf.data(), (shortlen + 1) / 2.0, 2 * shortlen);
-            overlap_short(outbuf, b);
+            overlap_short(out, b, frame.previousmode);
         }
-    } else if (islongmode(blockmode)) {
-        load_block(0, 2 * longlen);
+    } else if (islongmode(frame.blockmode)) {
+        std::copy_n(spectrum, longlen, wr_buf.data());
         imdct(wr_buf.data(), wi_buf.data(), (longlen + 1) / 2.0, 2 * longlen);
-        overlap_long(outbuf);
+        overlap_long(out, frame.previousmode);
     }
     // A frame still marked lost (nothing to repeat) produces no output.
 }
 
-void zatdec::load_block(int32_t b, int32_t n) {
-    const double* row = mdctbuf[b].data();
-    for (int32_t i = 0; i < n / 2; i++) wr_buf[i] = row[i];
-}
+void filterbank::overlap_short(double* out, int32_t b, int16_t previousmode) {
+    const auto [ms, ml, p, q, d, wr, ws, wl] =
+        viewof(shortlen, longlen, nblock, delaybuf, wr_buf, shortwindow, longwindow);
 
-void zatdec::overlap_short(double* out, int32_t b) {
-    const auto [ms, ml, p, q, d, wr, ws, wl] = viewof(*this);
-
-    if (b == 0 && (lastblockmode == LONG_SHORT || lastblockmode == CONCEALED_LONG)) {
+    if (b == 0 && (previousmode == LONG_SHORT || previousmode == CONCEALED_LONG)) {
         // The raw long tail gets the second half of the start window (P ones, the falling
         // short half, then zeros) and the long scale.
         for (int32_t i = 0; i < p; i++) {
@@ -86,10 +110,11 @@ void zatdec::overlap_short(double* out, int32_t b) {
     }
 }
 
-void zatdec::overlap_long(double* out) {
-    const auto [ms, ml, p, q, d, wr, ws, wl] = viewof(*this);
+void filterbank::overlap_long(double* out, int16_t previousmode) {
+    const auto [ms, ml, p, q, d, wr, ws, wl] =
+        viewof(shortlen, longlen, nblock, delaybuf, wr_buf, shortwindow, longwindow);
 
-    switch (lastblockmode) {
+    switch (previousmode) {
     case ALL_LONG:
     case CONCEALED_LONG:
         for (int32_t i = 0; i < ml; i++) {
