@@ -1,5 +1,7 @@
 #include "encoder/bitplanecoder.h"
 
+#include <algorithm>
+#include <bit>
 #include <cstdlib>
 
 #include "encoder/weightcode.h"
@@ -18,7 +20,7 @@ void bitplanecoder::buildscan(codec* const* chans, const bitplaneconfig& cfg, in
         start += bandsizes[j];
     }
     // Group leader of every block, per channel; block 0 always leads.
-    std::vector<int16_t> leader(2 * nblk);
+    leader.resize(2 * static_cast<size_t>(nblk));
     for (int32_t ch = 0; ch < cfg.nchan; ch++) {
         int16_t g = 0;
         for (int32_t b = 0; b < nblk; b++) {
@@ -73,16 +75,51 @@ void bitplanecoder::buildscan(codec* const* chans, const bitplaneconfig& cfg, in
     }
 }
 
+void bitplanecoder::sortbyplane(int16_t topbitplane) {
+    // Counting sort by the plane of the top bit (above topbitplane: the top plane), so
+    // that each plane's list stays in scan order.
+    const auto total = static_cast<int32_t>(entries.size());
+    const int32_t nplanes = topbitplane + 1;
+    auto planeof = [&](const scanentry& e) {
+        return e.mag == 0 ? -1 : std::min<int32_t>(std::bit_width(e.mag) - 1, topbitplane);
+    };
+    planestart.assign(nplanes + 1, 0);
+    for (const scanentry& e : entries)
+        if (const int32_t bp = planeof(e); bp >= 0) planestart[bp + 1]++;
+    for (int32_t bp = 0; bp < nplanes; bp++) planestart[bp + 1] += planestart[bp];
+    byplane.resize(planestart[nplanes]);
+    std::vector<int32_t>& fill = openwords; // scratch until the counts are made
+    fill.assign(planestart.begin(), planestart.end());
+    for (int32_t p = 0; p < total; p++)
+        if (const int32_t bp = planeof(entries[p]); bp >= 0) byplane[fill[bp]++] = p;
+
+    openmask.assign(static_cast<size_t>(total / 64 + 1), ~uint64_t{0});
+    openmask.back() = (uint64_t{1} << (total % 64)) - 1;
+    openwords.resize(openmask.size());
+    countopen();
+}
+
+void bitplanecoder::countopen() {
+    int32_t n = 0;
+    for (size_t w = 0; w < openmask.size(); w++) {
+        openwords[w] = n;
+        n += std::popcount(openmask[w]);
+    }
+}
+
 void bitplanecoder::emit(bitwriter& out, uint32_t value, int32_t nbits, int32_t level) {
     if (counting) {
         counted += nbits;
         return;
     }
     out.put(value, nbits);
-    if (!collecting || level > crclevel || nbits == 0) return;
-    if (static_cast<size_t>(crcpacker.wordptr - crcwords.data()) + 2 >= crccapacity) return;
-    const auto field = static_cast<int16_t>(static_cast<uint16_t>(value));
-    crcpacker.packbits(&field, 1, static_cast<int16_t>(nbits));
+    if (!collecting || level > crclevel) return;
+    if (static_cast<size_t>(crcpacker.next - crcwords.data()) + 2 >= crccapacity) return;
+    crcpacker.put(value, nbits);
+}
+
+void bitplanecoder::emitzeros(bitwriter& out, int32_t n) {
+    for (; n > 0; n -= 16) emit(out, 0, n < 16 ? n : 16, 1);
 }
 
 void bitplanecoder::emitweight(bitwriter& out, codec* const* chans, const bitplaneconfig& cfg,
@@ -90,13 +127,13 @@ void bitplanecoder::emitweight(bitwriter& out, codec* const* chans, const bitpla
     const int32_t wc = cfg.weightshare != 0 ? 0 : e.ch;
     const size_t gi = static_cast<size_t>(wc) * nblocks + e.group;
     const int32_t desired = chans[wc]->weight[e.group][e.band];
-    int32_t& ref = wref[gi];
-    if (nflagged[gi] == 0) {
+    int32_t& ref = weights.wref[gi];
+    if (weights.nflagged[gi] == 0) {
         // The group's first weight is its reference, sent negated.
         const auto v = static_cast<uint32_t>(-desired);
         emit(out, v, cfg.weightrefbits, 0);
         ref = desired;
-        last[wc] = desired;
+        weights.last[wc] = desired;
     } else {
         const int32_t d = desired - ref;
         const weightcode code =
@@ -107,124 +144,100 @@ void bitplanecoder::emitweight(bitwriter& out, codec* const* chans, const bitpla
         if (cfg.wpredmode == 1) {
             ref = desired;
         } else if (cfg.wpredmode == 2) {
-            ref = 2 * desired - last[wc];
-            last[wc] = desired;
+            ref = 2 * desired - weights.last[wc];
+            weights.last[wc] = desired;
         }
     }
     // With weightshare the weight counts as received for every channel.
     for (int32_t ch = 0; ch < cfg.nchan; ch++) {
         if (cfg.weightshare == 0 && ch != e.ch) continue;
         const size_t ci = static_cast<size_t>(ch) * nblocks + e.group;
-        flagged[ci * nbands + e.band] = 1;
-        nflagged[ci]++;
+        weights.flagged[ci * nbands + e.band] = 1;
+        weights.nflagged[ci]++;
     }
 }
 
 void bitplanecoder::significancepass(bitwriter& out, codec* const* chans, const bitplaneconfig& cfg,
                                      int32_t bp) {
-    const uint32_t v = 1u << bp;
-    const int32_t total = static_cast<int32_t>(entries.size());
-    const size_t n = open.size();
-    stillopen.clear();
+    const auto total = static_cast<int32_t>(entries.size());
+    const int32_t nopen = openbefore(total);
+    const int32_t firsthalf = openbefore(total / 2); // open positions of the first channel
     int32_t kk = cfg.runparam;
     bool channelrestart = false;
-    size_t idx = 0;
-    const int32_t room = 16 * 512; // a dry run never needs to count further
-    auto full = [&] { return counting ? counted > room : out.full(); };
-    while (idx < n && !full()) {
+    int32_t done = 0; // open positions passed (runs and new coefficients)
+    int32_t k = planestart[bp];
+    const int32_t end = planestart[bp + 1];
+    auto full = [&] { return counting ? counted > countlimit : out.full(); };
+    while (done < nopen && !full()) {
         // Channel after channel: the second channel starts with a fresh run parameter.
-        if (cfg.nchan == 2 && cfg.chaninterleave == 0 && !channelrestart && open[idx] >= total / 2) {
+        if (cfg.nchan == 2 && cfg.chaninterleave == 0 && !channelrestart && done >= firsthalf) {
             kk = cfg.runparam;
             channelrestart = true;
         }
-        size_t next = idx;
-        for (; next < n; next++) {
-            scanentry& e = entries[open[next]];
-            if (e.mag < v) continue;
-            if (!tail || flagged[(static_cast<size_t>(e.ch) * nblocks + e.group) * nbands + e.band] != 0)
-                break;
-            if (!counting) e.mag = 0; // its band has no weight: dropped for good
-        }
-        stillopen.insert(stillopen.end(), open.begin() + idx, open.begin() + next);
-        if (next == n) {
+        // In the tail, a coefficient whose band has no weight is dropped for good.
+        while (k < end && tail && !hasweight(entries[byplane[k]])) k++;
+        if (k == end) {
             // No new coefficient left: zeros until the decoder's position leaves the list.
-            size_t rest = n - idx;
+            const int32_t rest = nopen - done;
             if (cfg.runmode == 0) {
-                for (; rest > 0 && !full(); rest -= rest < 16 ? rest : 16)
-                    emit(out, 0, static_cast<int32_t>(rest < 16 ? rest : 16), 1);
+                emitzeros(out, rest);
             } else if (cfg.runmode == 1) {
-                const size_t step = size_t{1} << cfg.runparam;
-                for (size_t z = (rest + step - 1) / step; z > 0 && !full(); z--) emit(out, 0, 1, 1);
+                emitzeros(out, (rest + (1 << cfg.runparam) - 1) >> cfg.runparam);
             } else {
-                for (size_t done = 0; done < rest && !full(); done += size_t{1} << kk, kk++)
-                    emit(out, 0, 1, 1);
+                int32_t zeros = 0;
+                for (int32_t covered = 0; covered < rest; covered += 1 << kk, kk++) zeros++;
+                emitzeros(out, zeros);
             }
             return;
         }
         // A run of r insignificant positions, then the new coefficient.
-        auto r = static_cast<uint32_t>(next - idx);
+        const int32_t position = byplane[k++];
+        const int32_t before = openbefore(position);
+        auto r = static_cast<uint32_t>(before - done);
         if (cfg.runmode == 0) {
-            for (; r > 0 && !full(); r -= r < 16 ? r : 16)
-                emit(out, 0, static_cast<int32_t>(r < 16 ? r : 16), 1);
+            emitzeros(out, static_cast<int32_t>(r));
             emit(out, 1, 1, 1);
         } else if (cfg.runmode == 1) {
-            for (uint32_t z = r >> cfg.runparam; z > 0 && !full(); z--) emit(out, 0, 1, 1);
+            emitzeros(out, static_cast<int32_t>(r >> cfg.runparam));
             emit(out, 1, 1, 1);
             emit(out, r & ((1u << cfg.runparam) - 1), cfg.runparam, 2);
         } else {
-            while (r >= (1u << kk) && !full()) {
-                emit(out, 0, 1, 1);
-                r -= 1u << kk;
-                kk++;
-            }
+            int32_t zeros = 0;
+            for (; r >= (1u << kk); kk++, zeros++) r -= 1u << kk;
+            emitzeros(out, zeros);
             emit(out, 1, 1, 1);
             emit(out, r, kk, 2);
             if (kk > cfg.runparammin) kk--;
         }
-        const scanentry& e = entries[open[next]];
+        const scanentry& e = entries[position];
         emit(out, e.negative ? 0 : 1, 1, 3);
-        sig.push_back(open[next]);
-        if (cfg.inbandweights) {
-            const size_t ci = static_cast<size_t>(e.ch) * nblocks + e.group;
-            if (flagged[ci * nbands + e.band] == 0) emitweight(out, chans, cfg, e);
-        }
-        idx = next + 1;
+        sig.push_back(position);
+        if (cfg.inbandweights && !hasweight(e)) emitweight(out, chans, cfg, e);
+        done = before + 1;
     }
-    // Cut by the budget: what follows is never read.
-    stillopen.insert(stillopen.end(), open.begin() + idx, open.end());
 }
 
-int32_t bitplanecoder::passcost(bitwriter& out, codec* const* chans, const bitplaneconfig& cfg, int32_t bp) {
-    const size_t known = sig.size();
-    const std::vector<uint8_t> savedflags = flagged;
-    const std::vector<int32_t> savedcounts = nflagged, savedrefs = wref;
-    const int32_t savedlast[2] = {last[0], last[1]};
-    counting = true;
-    counted = 0;
-    significancepass(out, chans, cfg, bp);
-    counting = false;
-    sig.resize(known);
-    flagged = savedflags;
-    nflagged = savedcounts;
-    wref = savedrefs;
-    last[0] = savedlast[0];
-    last[1] = savedlast[1];
-    return counted + 16;
+void bitplanecoder::refine(bitwriter& out, size_t known, int32_t bp) {
+    // Sixteen bits at a time: the writer keeps the leading bits of a field it cuts.
+    for (size_t k = 0; k < known && !out.full();) {
+        const size_t n = std::min<size_t>(16, known - k);
+        uint32_t bits = 0;
+        for (const size_t e = k + n; k < e; k++) bits = bits << 1 | ((entries[sig[k]].mag >> bp) & 1u);
+        out.put(bits, static_cast<int32_t>(n));
+    }
 }
 
 void bitplanecoder::start(codec* const* chans, const bitplaneconfig& cfg, int32_t nblk, int32_t ncoef,
-                          int16_t nband, const int32_t* bandsizes) {
+                          int16_t nband, const int32_t* bandsizes, int16_t topbitplane) {
     buildscan(chans, cfg, nblk, ncoef, nband, bandsizes);
-    const auto total = static_cast<int32_t>(entries.size());
-    open.resize(total);
-    for (int32_t p = 0; p < total; p++) open[p] = p;
+    sortbyplane(topbitplane);
     sig.clear();
     nblocks = nblk;
     nbands = nband;
-    flagged.assign(static_cast<size_t>(cfg.nchan) * nblk * nband, 0);
-    nflagged.assign(static_cast<size_t>(cfg.nchan) * nblk, 0);
-    wref.assign(static_cast<size_t>(cfg.nchan) * nblk, 0);
-    last[0] = last[1] = 0;
+    weights.flagged.assign(static_cast<size_t>(cfg.nchan) * nblk * nband, 0);
+    weights.nflagged.assign(static_cast<size_t>(cfg.nchan) * nblk, 0);
+    weights.wref.assign(static_cast<size_t>(cfg.nchan) * nblk, 0);
+    weights.last[0] = weights.last[1] = 0;
     crclevel = cfg.crclevel;
     crcwords.assign(crccapacity, 0);
     tail = false;
@@ -232,42 +245,50 @@ void bitplanecoder::start(codec* const* chans, const bitplaneconfig& cfg, int32_
 
 int32_t bitplanecoder::toppasscost(codec* const* chans, const bitplaneconfig& cfg, int32_t nblk,
                                    int32_t ncoef, int16_t nband, const int32_t* bandsizes,
-                                   int16_t topbitplane) {
+                                   int16_t topbitplane, int32_t limit) {
     if (topbitplane <= 0) return 0;
-    start(chans, cfg, nblk, ncoef, nband, bandsizes);
-    bitwriter unused;
-    return passcost(unused, chans, cfg, topbitplane);
+    start(chans, cfg, nblk, ncoef, nband, bandsizes, topbitplane);
+    counting = true;
+    counted = 0;
+    countlimit = limit - 16;
+    significancepass(idle, chans, cfg, topbitplane);
+    counting = false;
+    return counted + 16;
 }
 
 void bitplanecoder::encode(bitwriter& out, codec* const* chans, const bitplaneconfig& cfg, int32_t nblk,
                            int32_t ncoef, int16_t nband, const int32_t* bandsizes, int16_t topbitplane) {
-    start(chans, cfg, nblk, ncoef, nband, bandsizes);
+    start(chans, cfg, nblk, ncoef, nband, bandsizes, std::max<int16_t>(topbitplane, 0));
 
     // A top plane of 0 carries nothing: the decoders read no coefficient data then.
     if (topbitplane <= 0) return;
     for (int32_t bp = topbitplane; bp >= 0 && !out.full(); bp--) {
         const size_t known = sig.size(); // refined in this plane
-        if (cfg.passcrc) {
-            crcpacker.wordbuf = crcwords.data();
-            crcpacker.resetbits();
-            crcpacker.curword = 0;
-            collecting = true;
-        }
-        auto refine = [&] {
-            for (size_t k = 0; k < known && !out.full(); k++) out.put((entries[sig[k]].mag >> bp) & 1u, 1);
-        };
-        if (cfg.refinefirst != 0) refine();
+        if (cfg.refinefirst != 0) refine(out, known, bp);
         // The top plane has no weight yet to keep: cut, it costs the frame either way.
-        if (!tail && cfg.passcrc && cfg.inbandweights && cfg.crclevel <= 0 && bp < topbitplane)
-            tail = passcost(out, chans, cfg, bp) > out.bitsleft();
+        const bool trial = !tail && cfg.passcrc && cfg.inbandweights && cfg.crclevel <= 0 && bp < topbitplane;
+        const bitwriter::mark before = out.position();
+        if (trial) saved = weights;
+        crcpacker.start(crcwords.data());
+        collecting = cfg.passcrc;
         significancepass(out, chans, cfg, bp);
-        open.swap(stillopen);
+        if (trial && out.bitsleft() < 16) {
+            // The pass and its CRC word do not fit: the tail starts with this pass.
+            out.rewind(before);
+            sig.resize(known);
+            std::swap(weights, saved);
+            tail = true;
+            crcpacker.start(crcwords.data());
+            significancepass(out, chans, cfg, bp);
+        }
+        for (size_t k = known; k < sig.size(); k++) close(sig[k]);
+        countopen();
         if (cfg.passcrc) {
             collecting = false;
-            crcpacker.flushbits();
-            const auto nwords = static_cast<uint32_t>(crcpacker.wordptr - crcwords.data());
-            out.put(crcpacker.crc16(crcwords.data(), nwords), 16);
+            crcpacker.flush();
+            const auto nwords = static_cast<uint32_t>(crcpacker.next - crcwords.data());
+            out.put(crc.crc16(crcwords.data(), nwords), 16);
         }
-        if (cfg.refinefirst == 0) refine();
+        if (cfg.refinefirst == 0) refine(out, known, bp);
     }
 }

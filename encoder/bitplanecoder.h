@@ -5,6 +5,7 @@
 // of a band of a group behind its first coefficient) and a refinement pass; in the CRC
 // variant a CRC word over the protected bits of every significance pass. One engine for
 // one channel (as zatdec reads it) and for two (as jzatdec reads them).
+#include <bit>
 #include <cstdint>
 #include <vector>
 
@@ -37,9 +38,10 @@ class bitplanecoder {
                 int16_t nband, const int32_t* bandsizes, int16_t topbitplane);
 
     // Bits of the significance pass of the top plane and its CRC word, for the same
-    // arguments: the part a decoder must receive whole, or it conceals the frame.
+    // arguments: the part a decoder must receive whole, or it conceals the frame. Counts
+    // no further than limit: a larger result only says that the pass exceeds it.
     int32_t toppasscost(codec* const* chans, const bitplaneconfig& cfg, int32_t nblk, int32_t ncoef,
-                        int16_t nband, const int32_t* bandsizes, int16_t topbitplane);
+                        int16_t nband, const int32_t* bandsizes, int16_t topbitplane, int32_t limit);
 
   private:
     struct scanentry {
@@ -47,39 +49,66 @@ class bitplanecoder {
         bool negative;
         int16_t ch, group, band;
     };
+    // What the decoder knows of the weights: what a pass that is taken back must restore.
+    struct weightstate {
+        std::vector<uint8_t> flagged;  // [ch][group][band]: a weight has been sent
+        std::vector<int32_t> nflagged; // [ch][group]: weights sent in the group
+        std::vector<int32_t> wref;     // [ch][group]: the decoder's weight reference
+        int32_t last[2] = {};          // the decoder's previous weight per channel
+    };
 
     void start(codec* const* chans, const bitplaneconfig& cfg, int32_t nblk, int32_t ncoef, int16_t nband,
-               const int32_t* bandsizes);
+               const int32_t* bandsizes, int16_t topbitplane);
     void buildscan(codec* const* chans, const bitplaneconfig& cfg, int32_t nblk, int32_t ncoef, int16_t nband,
                    const int32_t* bandsizes);
+    void sortbyplane(int16_t topbitplane);
     void significancepass(bitwriter& out, codec* const* chans, const bitplaneconfig& cfg, int32_t bp);
     void emit(bitwriter& out, uint32_t value, int32_t nbits, int32_t level);
-    // Bits the significance pass of plane bp and its CRC word would take, state kept.
-    int32_t passcost(bitwriter& out, codec* const* chans, const bitplaneconfig& cfg, int32_t bp);
+    void emitzeros(bitwriter& out, int32_t n);
     void emitweight(bitwriter& out, codec* const* chans, const bitplaneconfig& cfg, const scanentry& e);
+    void refine(bitwriter& out, size_t known, int32_t bp);
+    bool hasweight(const scanentry& e) const {
+        return weights.flagged[(static_cast<size_t>(e.ch) * nblocks + e.group) * nbands + e.band] != 0;
+    }
+    // Insignificant scan positions below p. A pass reads them as they were at its start
+    // and visits only its new coefficients: a run is the difference of two counts.
+    int32_t openbefore(int32_t p) const {
+        const auto w = static_cast<size_t>(p >> 6);
+        const uint64_t below = (uint64_t{1} << (p & 63)) - 1;
+        return openwords[w] + std::popcount(openmask[w] & below);
+    }
+    void close(int32_t p) { openmask[static_cast<size_t>(p >> 6)] &= ~(uint64_t{1} << (p & 63)); }
+    // openwords from openmask, after the closes of a pass.
+    void countopen();
 
-    std::vector<scanentry> entries;       // by scan position
-    std::vector<int32_t> open, stillopen; // insignificant scan positions, in scan order
-    std::vector<int32_t> sig;             // significant scan positions, in order found
+    std::vector<scanentry> entries; // by scan position
+    std::vector<int32_t>
+        byplane; // scan positions by the plane they become significant in, then in scan order
+    std::vector<int32_t> planestart; // [bp]..[bp + 1]: the part of byplane for plane bp
+    std::vector<uint64_t> openmask;  // a bit per scan position: still insignificant
+    std::vector<int32_t> openwords;  // open positions below each word of openmask
+    std::vector<int32_t> sig;        // significant scan positions, in order found
     std::vector<int32_t> bandof;
-    std::vector<uint8_t> flagged;  // [ch][group][band]: a weight has been sent
-    std::vector<int32_t> nflagged; // [ch][group]: weights sent in the group
-    std::vector<int32_t> wref;     // [ch][group]: the decoder's weight reference
-    int32_t last[2] = {};          // the decoder's previous weight per channel
+    std::vector<int16_t> leader;
+    weightstate weights, saved;
     int32_t nblocks = 0, nbands = 0;
 
     // Pass CRC collection: the protected bits of one significance pass.
-    bitstream crcpacker;
+    bitstream crc;
+    wordpacker crcpacker;
     std::vector<uint16_t> crcwords;
     bool collecting = false;
     int32_t crclevel = 0;
 
-    // Dry runs count instead of writing. Once a pass with in-band weights no longer fits
-    // the budget, the frame ends in its tail: a pass cut by the budget fails its CRC when
-    // it holds a weight (and the decoder then clears or fills), so from there on only
-    // coefficients of bands whose weight has arrived become significant; the others are
-    // dropped. Every pass of the tail protects no bits, and its CRC word, read or cut, is 0.
-    bool counting = false;
-    int32_t counted = 0;
+    // The frame ends in its tail once a pass with in-band weights no longer fits the
+    // budget: a pass cut by the budget fails its CRC when it holds a weight (and the
+    // decoder then clears or fills), so from there on only coefficients of bands whose
+    // weight has arrived become significant; the others are dropped. Every pass of the
+    // tail protects no bits, and its CRC word, read or cut, is 0. The pass that does not
+    // fit is written, taken back and written again as the tail's first.
     bool tail = false;
+    // The cost of the top pass counts instead of writing, up to countlimit.
+    bool counting = false;
+    int32_t counted = 0, countlimit = 0;
+    bitwriter idle;
 };

@@ -238,7 +238,7 @@ void streamencoder::fittoppass() {
         for (int attempt = 0; attempt < 32; attempt++) {
             const int16_t planes = joint ? std::max(top[0], top[1]) : top[k];
             if (coder.toppasscost(list, bp, c.codedblocks(), c.codedcoefs(), c.nbandcoded, c.bandsizes(),
-                                  planes) <= budget / 2)
+                                  planes, budget / 2) <= budget / 2)
                 break;
             const int32_t* sizes = c.bandsizes();
             const int64_t threshold = int64_t{1} << planes;
