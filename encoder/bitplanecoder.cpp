@@ -10,13 +10,33 @@ namespace {
 // Words of one pass CRC collection; a payload has fewer than 512 words and collection
 // stops with the payload, so this never fills.
 constexpr size_t crccapacity = 1100;
+
+// Set bits of x, without a call into the runtime where the target has no instruction.
+int32_t ones(uint64_t x) {
+    x -= (x >> 1) & 0x5555555555555555u;
+    x = (x & 0x3333333333333333u) + ((x >> 2) & 0x3333333333333333u);
+    x = (x + (x >> 4)) & 0x0F0F0F0F0F0F0F0Fu;
+    return static_cast<int32_t>((x * 0x0101010101010101u) >> 56);
+}
 } // namespace
 
-void bitplanecoder::buildscan(codec* const* chans, const bitplaneconfig& cfg, int32_t nblk, int32_t ncoef,
-                              int16_t nband, const int32_t* bandsizes) {
+void bitplanecoder::prepare(codec* const* list, const bitplaneconfig& config, int32_t nblk, int32_t ncoef,
+                            int16_t nband, const int32_t* bandsizes, int16_t topbitplane) {
+    chans[0] = list[0];
+    chans[1] = config.nchan == 2 ? list[1] : nullptr;
+    cfg = config;
+    top = std::max<int16_t>(topbitplane, 0);
+    nblocks = nblk;
+    nbands = nband;
+    buildscan(nblk, ncoef, nband, bandsizes);
+    sortbyplane();
+}
+
+void bitplanecoder::buildscan(int32_t nblk, int32_t ncoef, int16_t nband, const int32_t* bandsizes) {
     bandof.assign(ncoef, 0);
     for (int32_t j = 0, start = 0; j < nband; j++) {
-        for (int32_t i = start; i < start + bandsizes[j] && i < ncoef; i++) bandof[i] = j;
+        for (int32_t i = start; i < start + bandsizes[j] && i < ncoef; i++)
+            bandof[i] = static_cast<int16_t>(j);
         start += bandsizes[j];
     }
     // Group leader of every block, per channel; block 0 always leads.
@@ -28,11 +48,18 @@ void bitplanecoder::buildscan(codec* const* chans, const bitplaneconfig& cfg, in
             leader[ch * nblk + b] = g;
         }
     }
-    entries.clear();
+    // Counted by plane on the way, for sortbyplane.
+    planestart.assign(static_cast<size_t>(top) + 2, 0);
+    entries.resize(static_cast<size_t>(cfg.nchan) * nblk * ncoef);
+    scanentry* next = entries.data();
     auto add = [&](int32_t ch, int32_t b, int32_t i) {
         const int32_t c = chans[ch]->mdcti[b][i];
-        entries.push_back({static_cast<uint32_t>(std::abs(c)), c < 0, static_cast<int16_t>(ch),
-                           leader[ch * nblk + b], static_cast<int16_t>(bandof[i])});
+        const auto mag = static_cast<uint32_t>(std::abs(c));
+        const int32_t plane = mag == 0 ? -1 : std::min<int32_t>(std::bit_width(mag) - 1, top);
+        planestart[plane + 1]++;
+        *next++ = {
+            mag,      c < 0, static_cast<int8_t>(plane), static_cast<int16_t>(ch), leader[ch * nblk + b],
+            bandof[i]};
     };
     // Groups [s, e) of a channel, in order.
     auto forgroups = [&](int32_t ch, auto&& body) {
@@ -75,55 +102,58 @@ void bitplanecoder::buildscan(codec* const* chans, const bitplaneconfig& cfg, in
     }
 }
 
-void bitplanecoder::sortbyplane(int16_t topbitplane) {
-    // Counting sort by the plane of the top bit (above topbitplane: the top plane), so
-    // that each plane's list stays in scan order.
+void bitplanecoder::sortbyplane() {
+    // Counting sort of the scan positions by plane (counted by buildscan, coefficients
+    // that never become significant first), so that each plane's list stays in scan order.
     const auto total = static_cast<int32_t>(entries.size());
-    const int32_t nplanes = topbitplane + 1;
-    auto planeof = [&](const scanentry& e) {
-        return e.mag == 0 ? -1 : std::min<int32_t>(std::bit_width(e.mag) - 1, topbitplane);
-    };
-    planestart.assign(nplanes + 1, 0);
-    for (const scanentry& e : entries)
-        if (const int32_t bp = planeof(e); bp >= 0) planestart[bp + 1]++;
-    for (int32_t bp = 0; bp < nplanes; bp++) planestart[bp + 1] += planestart[bp];
-    byplane.resize(planestart[nplanes]);
-    std::vector<int32_t>& fill = openwords; // scratch until the counts are made
+    planestart[0] = 0; // the zeros are not kept
+    for (int32_t bp = 0; bp <= top; bp++) planestart[bp + 1] += planestart[bp];
+    byplane.resize(planestart[top + 1]);
+    std::vector<int32_t>& fill = openwords; // scratch until reset counts
     fill.assign(planestart.begin(), planestart.end());
     for (int32_t p = 0; p < total; p++)
-        if (const int32_t bp = planeof(entries[p]); bp >= 0) byplane[fill[bp]++] = p;
+        if (const int32_t bp = entries[p].plane; bp >= 0) byplane[fill[bp]++] = p;
+}
 
+void bitplanecoder::reset() {
+    const auto total = static_cast<int32_t>(entries.size());
     openmask.assign(static_cast<size_t>(total / 64 + 1), ~uint64_t{0});
     openmask.back() = (uint64_t{1} << (total % 64)) - 1;
     openwords.resize(openmask.size());
     countopen();
+    sig.clear();
+    weights.flagged.assign(static_cast<size_t>(cfg.nchan) * nblocks * nbands, 0);
+    weights.nflagged.assign(static_cast<size_t>(cfg.nchan) * nblocks, 0);
+    weights.wref.assign(static_cast<size_t>(cfg.nchan) * nblocks, 0);
+    weights.last[0] = weights.last[1] = 0;
+    crclevel = cfg.crclevel;
+    crcwords.assign(crccapacity, 0);
+    tail = false;
+}
+
+int32_t bitplanecoder::openbefore(int32_t p) const {
+    const auto w = static_cast<size_t>(p >> 6);
+    return openwords[w] + ones(openmask[w] & ((uint64_t{1} << (p & 63)) - 1));
 }
 
 void bitplanecoder::countopen() {
     int32_t n = 0;
     for (size_t w = 0; w < openmask.size(); w++) {
         openwords[w] = n;
-        n += std::popcount(openmask[w]);
+        n += ones(openmask[w]);
     }
 }
 
-void bitplanecoder::emit(bitwriter& out, uint32_t value, int32_t nbits, int32_t level) {
-    if (counting) {
-        counted += nbits;
-        return;
-    }
-    out.put(value, nbits);
-    if (!collecting || level > crclevel) return;
-    if (static_cast<size_t>(crcpacker.next - crcwords.data()) + 2 >= crccapacity) return;
+void bitplanecoder::collect(uint32_t value, int32_t nbits) {
+    if (static_cast<size_t>(crcpacker.next - crcwords.data()) + 4 >= crccapacity) return;
     crcpacker.put(value, nbits);
 }
 
-void bitplanecoder::emitzeros(bitwriter& out, int32_t n) {
-    for (; n > 0; n -= 16) emit(out, 0, n < 16 ? n : 16, 1);
+void bitplanecoder::emitzeros(bitwriter& out, int32_t n, int32_t level) {
+    for (; n > 0; n -= 32) emit(out, 0, n < 32 ? n : 32, level);
 }
 
-void bitplanecoder::emitweight(bitwriter& out, codec* const* chans, const bitplaneconfig& cfg,
-                               const scanentry& e) {
+void bitplanecoder::emitweight(bitwriter& out, const scanentry& e) {
     const int32_t wc = cfg.weightshare != 0 ? 0 : e.ch;
     const size_t gi = static_cast<size_t>(wc) * nblocks + e.group;
     const int32_t desired = chans[wc]->weight[e.group][e.band];
@@ -138,7 +168,7 @@ void bitplanecoder::emitweight(bitwriter& out, codec* const* chans, const bitpla
         const int32_t d = desired - ref;
         const weightcode code =
             makeweightcode(weightcodenumber(d, cfg.wsignmode, 0), cfg.wparam, cfg.wstepmode);
-        for (int32_t z = code.zeros; z > 0; z -= 16) emit(out, 0, z < 16 ? z : 16, 0);
+        emitzeros(out, code.zeros, 0);
         emit(out, 1, 1, 0);
         emit(out, code.suffix, code.suffixbits, 0);
         if (cfg.wpredmode == 1) {
@@ -157,11 +187,13 @@ void bitplanecoder::emitweight(bitwriter& out, codec* const* chans, const bitpla
     }
 }
 
-void bitplanecoder::significancepass(bitwriter& out, codec* const* chans, const bitplaneconfig& cfg,
-                                     int32_t bp) {
+void bitplanecoder::significancepass(bitwriter& out, int32_t bp) {
     const auto total = static_cast<int32_t>(entries.size());
     const int32_t nopen = openbefore(total);
     const int32_t firsthalf = openbefore(total / 2); // open positions of the first channel
+    // The one, run suffix and sign of a new coefficient in one field, unless the pass CRC
+    // takes some of them and not the others.
+    const bool whole = !collecting || crclevel < 1 || crclevel >= 3;
     int32_t kk = cfg.runparam;
     bool channelrestart = false;
     int32_t done = 0; // open positions passed (runs and new coefficients)
@@ -180,98 +212,90 @@ void bitplanecoder::significancepass(bitwriter& out, codec* const* chans, const 
             // No new coefficient left: zeros until the decoder's position leaves the list.
             const int32_t rest = nopen - done;
             if (cfg.runmode == 0) {
-                emitzeros(out, rest);
+                emitzeros(out, rest, 1);
             } else if (cfg.runmode == 1) {
-                emitzeros(out, (rest + (1 << cfg.runparam) - 1) >> cfg.runparam);
+                emitzeros(out, (rest + (1 << cfg.runparam) - 1) >> cfg.runparam, 1);
             } else {
                 int32_t zeros = 0;
                 for (int32_t covered = 0; covered < rest; covered += 1 << kk, kk++) zeros++;
-                emitzeros(out, zeros);
+                emitzeros(out, zeros, 1);
             }
             return;
         }
-        // A run of r insignificant positions, then the new coefficient.
+        // A run of r insignificant positions (zeros, a one and a suffix), then the sign.
         const int32_t position = byplane[k++];
         const int32_t before = openbefore(position);
         auto r = static_cast<uint32_t>(before - done);
+        int32_t zeros = 0, suffixbits = 0;
         if (cfg.runmode == 0) {
-            emitzeros(out, static_cast<int32_t>(r));
-            emit(out, 1, 1, 1);
+            zeros = static_cast<int32_t>(r);
+            r = 0;
         } else if (cfg.runmode == 1) {
-            emitzeros(out, static_cast<int32_t>(r >> cfg.runparam));
-            emit(out, 1, 1, 1);
-            emit(out, r & ((1u << cfg.runparam) - 1), cfg.runparam, 2);
+            zeros = static_cast<int32_t>(r >> cfg.runparam);
+            r &= (1u << cfg.runparam) - 1;
+            suffixbits = cfg.runparam;
         } else {
-            int32_t zeros = 0;
             for (; r >= (1u << kk); kk++, zeros++) r -= 1u << kk;
-            emitzeros(out, zeros);
-            emit(out, 1, 1, 1);
-            emit(out, r, kk, 2);
+            suffixbits = kk;
             if (kk > cfg.runparammin) kk--;
         }
         const scanentry& e = entries[position];
-        emit(out, e.negative ? 0 : 1, 1, 3);
+        const uint32_t sign = e.negative ? 0 : 1;
+        if (whole) {
+            const uint32_t code = (((1u << suffixbits) | r) << 1) | sign;
+            if (zeros + suffixbits + 2 <= 32) {
+                emit(out, code, zeros + suffixbits + 2, 1);
+            } else {
+                emitzeros(out, zeros, 1);
+                emit(out, code, suffixbits + 2, 1);
+            }
+        } else {
+            emitzeros(out, zeros, 1);
+            emit(out, 1, 1, 1);
+            emit(out, r, suffixbits, 2);
+            emit(out, sign, 1, 3);
+        }
         sig.push_back(position);
-        if (cfg.inbandweights && !hasweight(e)) emitweight(out, chans, cfg, e);
+        if (cfg.inbandweights && !hasweight(e)) emitweight(out, e);
         done = before + 1;
     }
 }
 
 void bitplanecoder::refine(bitwriter& out, size_t known, int32_t bp) {
-    // Sixteen bits at a time: the writer keeps the leading bits of a field it cuts.
+    // 32 bits at a time: the writer keeps the leading bits of a field it cuts.
     for (size_t k = 0; k < known && !out.full();) {
-        const size_t n = std::min<size_t>(16, known - k);
+        const size_t n = std::min<size_t>(32, known - k);
         uint32_t bits = 0;
         for (const size_t e = k + n; k < e; k++) bits = bits << 1 | ((entries[sig[k]].mag >> bp) & 1u);
         out.put(bits, static_cast<int32_t>(n));
     }
 }
 
-void bitplanecoder::start(codec* const* chans, const bitplaneconfig& cfg, int32_t nblk, int32_t ncoef,
-                          int16_t nband, const int32_t* bandsizes, int16_t topbitplane) {
-    buildscan(chans, cfg, nblk, ncoef, nband, bandsizes);
-    sortbyplane(topbitplane);
-    sig.clear();
-    nblocks = nblk;
-    nbands = nband;
-    weights.flagged.assign(static_cast<size_t>(cfg.nchan) * nblk * nband, 0);
-    weights.nflagged.assign(static_cast<size_t>(cfg.nchan) * nblk, 0);
-    weights.wref.assign(static_cast<size_t>(cfg.nchan) * nblk, 0);
-    weights.last[0] = weights.last[1] = 0;
-    crclevel = cfg.crclevel;
-    crcwords.assign(crccapacity, 0);
-    tail = false;
-}
-
-int32_t bitplanecoder::toppasscost(codec* const* chans, const bitplaneconfig& cfg, int32_t nblk,
-                                   int32_t ncoef, int16_t nband, const int32_t* bandsizes,
-                                   int16_t topbitplane, int32_t limit) {
-    if (topbitplane <= 0) return 0;
-    start(chans, cfg, nblk, ncoef, nband, bandsizes, topbitplane);
+int32_t bitplanecoder::toppasscost(int32_t limit) {
+    if (top <= 0) return 0;
+    reset();
     counting = true;
     counted = 0;
     countlimit = limit - 16;
-    significancepass(idle, chans, cfg, topbitplane);
+    significancepass(idle, top);
     counting = false;
     return counted + 16;
 }
 
-void bitplanecoder::encode(bitwriter& out, codec* const* chans, const bitplaneconfig& cfg, int32_t nblk,
-                           int32_t ncoef, int16_t nband, const int32_t* bandsizes, int16_t topbitplane) {
-    start(chans, cfg, nblk, ncoef, nband, bandsizes, std::max<int16_t>(topbitplane, 0));
-
+void bitplanecoder::encode(bitwriter& out) {
+    reset();
     // A top plane of 0 carries nothing: the decoders read no coefficient data then.
-    if (topbitplane <= 0) return;
-    for (int32_t bp = topbitplane; bp >= 0 && !out.full(); bp--) {
+    if (top <= 0) return;
+    for (int32_t bp = top; bp >= 0 && !out.full(); bp--) {
         const size_t known = sig.size(); // refined in this plane
         if (cfg.refinefirst != 0) refine(out, known, bp);
         // The top plane has no weight yet to keep: cut, it costs the frame either way.
-        const bool trial = !tail && cfg.passcrc && cfg.inbandweights && cfg.crclevel <= 0 && bp < topbitplane;
+        const bool trial = !tail && cfg.passcrc && cfg.inbandweights && cfg.crclevel <= 0 && bp < top;
         const bitwriter::mark before = out.position();
         if (trial) saved = weights;
         crcpacker.start(crcwords.data());
         collecting = cfg.passcrc;
-        significancepass(out, chans, cfg, bp);
+        significancepass(out, bp);
         if (trial && out.bitsleft() < 16) {
             // The pass and its CRC word do not fit: the tail starts with this pass.
             out.rewind(before);
@@ -279,7 +303,7 @@ void bitplanecoder::encode(bitwriter& out, codec* const* chans, const bitplaneco
             std::swap(weights, saved);
             tail = true;
             crcpacker.start(crcwords.data());
-            significancepass(out, chans, cfg, bp);
+            significancepass(out, bp);
         }
         for (size_t k = known; k < sig.size(); k++) close(sig[k]);
         countopen();

@@ -5,7 +5,6 @@
 // of a band of a group behind its first coefficient) and a refinement pass; in the CRC
 // variant a CRC word over the protected bits of every significance pass. One engine for
 // one channel (as zatdec reads it) and for two (as jzatdec reads them).
-#include <bit>
 #include <cstdint>
 #include <vector>
 
@@ -29,24 +28,26 @@ struct bitplaneconfig {
 
 class bitplanecoder {
   public:
-    // Codes the first ncoef coefficients of nblk blocks of every channel: chans[ch]->mdcti
-    // holds the signed integers, chans[ch]->scfres the groups and, with in-band weights,
-    // chans[w]->weight[g][j] the weight band j of group g must arrive with (w = 0 with
-    // weightshare, else the coefficient's channel; first weights of a group within
-    // -(2^weightrefbits - 1)..0). Stops when the writer is full.
-    void encode(bitwriter& out, codec* const* chans, const bitplaneconfig& cfg, int32_t nblk, int32_t ncoef,
-                int16_t nband, const int32_t* bandsizes, int16_t topbitplane);
-
-    // Bits of the significance pass of the top plane and its CRC word, for the same
-    // arguments: the part a decoder must receive whole, or it conceals the frame. Counts
-    // no further than limit: a larger result only says that the pass exceeds it.
-    int32_t toppasscost(codec* const* chans, const bitplaneconfig& cfg, int32_t nblk, int32_t ncoef,
-                        int16_t nband, const int32_t* bandsizes, int16_t topbitplane, int32_t limit);
+    // Takes in a frame: the first ncoef coefficients of nblk blocks of every channel.
+    // chans[ch]->mdcti holds the signed integers, chans[ch]->scfres the groups and, with
+    // in-band weights, chans[w]->weight[g][j] the weight band j of group g must arrive with
+    // (w = 0 with weightshare, else the coefficient's channel; first weights of a group
+    // within -(2^weightrefbits - 1)..0). The codec states must stay as they are until the
+    // frame is coded.
+    void prepare(codec* const* chans, const bitplaneconfig& cfg, int32_t nblk, int32_t ncoef, int16_t nband,
+                 const int32_t* bandsizes, int16_t topbitplane);
+    // Codes the prepared frame; stops when the writer is full.
+    void encode(bitwriter& out);
+    // Bits of the significance pass of the top plane and its CRC word: the part a decoder
+    // must receive whole, or it conceals the frame. Counts no further than limit: a larger
+    // result only says that the pass exceeds it.
+    int32_t toppasscost(int32_t limit);
 
   private:
     struct scanentry {
         uint32_t mag;
         bool negative;
+        int8_t plane; // where it becomes significant (the top plane at most); -1: never
         int16_t ch, group, band;
     };
     // What the decoder knows of the weights: what a pass that is taken back must restore.
@@ -57,41 +58,46 @@ class bitplanecoder {
         int32_t last[2] = {};          // the decoder's previous weight per channel
     };
 
-    void start(codec* const* chans, const bitplaneconfig& cfg, int32_t nblk, int32_t ncoef, int16_t nband,
-               const int32_t* bandsizes, int16_t topbitplane);
-    void buildscan(codec* const* chans, const bitplaneconfig& cfg, int32_t nblk, int32_t ncoef, int16_t nband,
-                   const int32_t* bandsizes);
-    void sortbyplane(int16_t topbitplane);
-    void significancepass(bitwriter& out, codec* const* chans, const bitplaneconfig& cfg, int32_t bp);
-    void emit(bitwriter& out, uint32_t value, int32_t nbits, int32_t level);
-    void emitzeros(bitwriter& out, int32_t n);
-    void emitweight(bitwriter& out, codec* const* chans, const bitplaneconfig& cfg, const scanentry& e);
+    void buildscan(int32_t nblk, int32_t ncoef, int16_t nband, const int32_t* bandsizes);
+    void sortbyplane();
+    void reset();
+    void significancepass(bitwriter& out, int32_t bp);
+    // A field of nbits (0..32) bits; level says whether it enters the pass CRC.
+    void emit(bitwriter& out, uint32_t value, int32_t nbits, int32_t level) {
+        if (counting) {
+            counted += nbits;
+            return;
+        }
+        out.put(value, nbits);
+        if (collecting && level <= crclevel) collect(value, nbits);
+    }
+    void collect(uint32_t value, int32_t nbits);
+    void emitzeros(bitwriter& out, int32_t n, int32_t level);
+    void emitweight(bitwriter& out, const scanentry& e);
     void refine(bitwriter& out, size_t known, int32_t bp);
     bool hasweight(const scanentry& e) const {
         return weights.flagged[(static_cast<size_t>(e.ch) * nblocks + e.group) * nbands + e.band] != 0;
     }
     // Insignificant scan positions below p. A pass reads them as they were at its start
     // and visits only its new coefficients: a run is the difference of two counts.
-    int32_t openbefore(int32_t p) const {
-        const auto w = static_cast<size_t>(p >> 6);
-        const uint64_t below = (uint64_t{1} << (p & 63)) - 1;
-        return openwords[w] + std::popcount(openmask[w] & below);
-    }
+    int32_t openbefore(int32_t p) const;
     void close(int32_t p) { openmask[static_cast<size_t>(p >> 6)] &= ~(uint64_t{1} << (p & 63)); }
     // openwords from openmask, after the closes of a pass.
     void countopen();
 
-    std::vector<scanentry> entries; // by scan position
-    std::vector<int32_t>
-        byplane; // scan positions by the plane they become significant in, then in scan order
+    codec* chans[2] = {};
+    bitplaneconfig cfg;
+    int16_t top = 0;
+    int32_t nblocks = 0, nbands = 0;
+
+    std::vector<scanentry> entries;  // by scan position
+    std::vector<int32_t> byplane;    // scan positions by plane, each plane's in scan order
     std::vector<int32_t> planestart; // [bp]..[bp + 1]: the part of byplane for plane bp
     std::vector<uint64_t> openmask;  // a bit per scan position: still insignificant
     std::vector<int32_t> openwords;  // open positions below each word of openmask
     std::vector<int32_t> sig;        // significant scan positions, in order found
-    std::vector<int32_t> bandof;
-    std::vector<int16_t> leader;
+    std::vector<int16_t> bandof, leader;
     weightstate weights, saved;
-    int32_t nblocks = 0, nbands = 0;
 
     // Pass CRC collection: the protected bits of one significance pass.
     bitstream crc;

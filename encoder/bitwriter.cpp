@@ -8,7 +8,7 @@ void bitwriter::start(uint16_t* words, int32_t nwords) {
 }
 
 void bitwriter::zeros(int32_t n) {
-    for (; n > 0 && !full(); n -= 16) put(0, std::min(n, 16));
+    for (; n > 0 && !full(); n -= 32) put(0, std::min(n, 32));
 }
 
 void bitwriter::rewind(const mark& m) {

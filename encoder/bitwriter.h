@@ -10,7 +10,7 @@
 // Unbudgeted packing into words the caller provides.
 struct wordpacker {
     uint16_t* next = nullptr; // next word to store
-    uint32_t acc = 0;         // bits not yet stored, right-aligned
+    uint64_t acc = 0;         // bits not yet stored, right-aligned
     int32_t nacc = 0;         // their number, below 16
 
     void start(uint16_t* words) {
@@ -18,15 +18,15 @@ struct wordpacker {
         acc = 0;
         nacc = 0;
     }
-    // Appends the low nbits (0..16) bits of value.
+    // Appends the low nbits (0..32) bits of value.
     void put(uint32_t value, int32_t nbits) {
-        acc = acc << nbits | (value & ((1u << nbits) - 1));
+        acc = acc << nbits | (value & ((uint64_t{1} << nbits) - 1));
         nacc += nbits;
-        if (nacc >= 16) {
+        while (nacc >= 16) {
             nacc -= 16;
             *next++ = static_cast<uint16_t>(acc >> nacc);
-            acc &= (1u << nacc) - 1;
         }
+        acc &= (uint64_t{1} << nacc) - 1;
     }
     // Stores a partial last word, its unused bits zero.
     void flush() {
@@ -40,7 +40,7 @@ class bitwriter {
   public:
     // Starts writing at words[0]; clears the nwords words so that unused bits are zero.
     void start(uint16_t* words, int32_t nwords);
-    // Appends the low nbits (0..16) bits of value, most significant first.
+    // Appends the low nbits (0..32) bits of value, most significant first.
     void put(uint32_t value, int32_t nbits) {
         const int32_t keep = std::min(nbits, budget - used);
         if (keep <= 0) return;

@@ -222,6 +222,16 @@ bitplaneconfig streamencoder::planeconfig() const {
     return bp;
 }
 
+void streamencoder::preparecoder(int k) {
+    const bool joint = cfg.jointcoding != 0 && nch == 2;
+    zatenc& c = chans[k];
+    codec* list[2] = {&chans[k], joint ? &chans[1] : nullptr};
+    const int16_t planes = joint ? std::max(top[0], top[1]) : top[k];
+    coder[k].prepare(list, planeconfig(), c.codedblocks(), c.codedcoefs(), c.nbandcoded, c.bandsizes(),
+                     planes);
+    prepared[k] = true;
+}
+
 void streamencoder::fittoppass() {
     const bitplaneconfig bp = planeconfig();
     if (!bp.inbandweights || !bp.passcrc) return;
@@ -237,9 +247,8 @@ void streamencoder::fittoppass() {
         const int members = joint ? 2 : 1;
         for (int attempt = 0; attempt < 32; attempt++) {
             const int16_t planes = joint ? std::max(top[0], top[1]) : top[k];
-            if (coder.toppasscost(list, bp, c.codedblocks(), c.codedcoefs(), c.nbandcoded, c.bandsizes(),
-                                  planes, budget / 2) <= budget / 2)
-                break;
+            preparecoder(k);
+            if (coder[k].toppasscost(budget / 2) <= budget / 2) break;
             const int32_t* sizes = c.bandsizes();
             const int64_t threshold = int64_t{1} << planes;
             int32_t highest = -1;
@@ -256,13 +265,13 @@ void streamencoder::fittoppass() {
             else
                 c.realise();
             for (int m = 0; m < members; m++) top[k + m] = chans[k + m].quantise();
+            prepared[k] = false;
         }
     }
 }
 
 void streamencoder::writepayload() {
     const bool joint = cfg.jointcoding != 0;
-    const bitplaneconfig bp = planeconfig();
     const bool sideinfo = cfg.weighton != 0 && cfg.weightmode != 2;
 
     const int32_t payload = words - hwords;
@@ -277,9 +286,8 @@ void streamencoder::writepayload() {
         first.topbitplane = planes;
         header.bitplanes[k] = planes;
         header.crcwords[k] = sideinfo ? writesideinfo(writer, start, first) : 0;
-        codec* list[2] = {&chans[k], joint && nch == 2 ? &chans[1] : nullptr};
-        coder.encode(writer, list, bp, first.codedblocks(), first.codedcoefs(), first.nbandcoded,
-                     first.bandsizes(), planes);
+        if (!prepared[k]) preparecoder(k);
+        coder[k].encode(writer);
         writer.finish();
         for (int32_t b = 0; b < first.nblock && b < 16; b++)
             header.groupflags[k][b] = static_cast<int16_t>(first.scfres[b] != 0 ? 1 : 0);
@@ -297,6 +305,7 @@ void streamencoder::codeframe(std::vector<uint16_t>& out) {
     choosemodes();
     prepareweights();
     for (int ch = 0; ch < nch; ch++) top[ch] = chans[ch].quantise();
+    prepared[0] = prepared[1] = false;
     fittoppass();
     writepayload();
     packheader();

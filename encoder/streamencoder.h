@@ -60,6 +60,9 @@ class streamencoder {
     void chooseweights(zatenc& c) const;
     void realisejoint();
     void fittoppass();
+    // The bit-plane coder of coding unit k (channel k, or both under joint coding) takes
+    // in the frame.
+    void preparecoder(int k);
     bitplaneconfig planeconfig() const;
     void writepayload();
     void packheader();
@@ -77,7 +80,8 @@ class streamencoder {
     bool pendingshort = false;
     int16_t top[2] = {};
     encodeheader header;
-    bitplanecoder coder;
+    bitplanecoder coder[2];
+    bool prepared[2] = {};
     bitwriter writer;
     std::vector<uint16_t> frame;
 };
