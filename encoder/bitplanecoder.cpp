@@ -131,7 +131,7 @@ void bitplanecoder::reset() {
     tail = false;
 }
 
-int32_t bitplanecoder::openbefore(int32_t p) const {
+inline int32_t bitplanecoder::openbefore(int32_t p) const {
     const auto w = static_cast<size_t>(p >> 6);
     return openwords[w] + ones(openmask[w] & ((uint64_t{1} << (p & 63)) - 1));
 }
