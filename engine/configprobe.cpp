@@ -6,7 +6,6 @@
 #include <array>
 #include <filesystem>
 #include <map>
-#include <ranges>
 
 #include "base/message.h"
 #include "codec/format/frameheader.h"
@@ -227,8 +226,8 @@ proberesult probeconfiguration(const std::string& path, int32_t frames) {
     std::stable_sort(starts.begin(), starts.end(),
                      [](const auto& a, const auto& b) { return a.first.better(b.first); });
     configuration values = starts.front().second;
-    for (const configuration& layout : starts | std::views::values) {
-        configuration trial = layout;
+    for (const auto& start : starts) {
+        configuration trial = start.second;
         search.descend(trial, 1);
         if (search.score(trial).better(search.score(values))) values = trial;
         const probescore s = search.score(values);

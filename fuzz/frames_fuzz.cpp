@@ -166,6 +166,7 @@ int fuzz_jointframe(const uint8_t* data, size_t size) {
                       decoder.signmode = doc.jointcoding;
                       decoder.crcerror = joint.crcerror;
                       decoder.crcerrorpos = joint.crcerrorpos;
+                      joint.makesigns();
                       decoder.conceallongsign = joint.conceallongsign.data();
                       decoder.concealshortsign = joint.concealshortsign.data();
                       decoder.output_frame();

@@ -1,9 +1,11 @@
 // The joint frame decode: resets, budget, side information, the interleaved bit-planes,
 // sum/difference to left/right, and fresh concealment signs.
 #include <algorithm>
+#include <bit>
 #include <cmath>
 
 #include "base/random.h"
+#include "base/targetclones.h"
 #include "codec/decoder/codedframe.h"
 #include "codec/decoder/payload.h"
 #include "codec/decoder/sideinfo.h"
@@ -54,10 +56,20 @@ void jzatdec::decode_frame() {
     else
         blockmode = LOST_FRAME;
 
-    // shortlen + longlen draws in every frame, lost ones too, in this order.
-    randomrun run(draws());
+    // shortlen + longlen draws in every frame, lost ones too; the signs they give only
+    // when asked for.
+    signstate = draws().state();
+    signsmade = false;
+    draws().skip(concealshortsign.size() + conceallongsign.size());
+}
+
+void jzatdec::makesigns() {
+    if (signsmade) return;
+    randomsource from(signstate);
+    randomrun run(from);
     randomsigns(concealshortsign, run);
     randomsigns(conceallongsign, run);
+    signsmade = true;
 }
 
 void jzatdec::decodepayload(int32_t channels) {
@@ -84,7 +96,19 @@ void jzatdec::decodepayload(int32_t channels) {
     if (channels == 2) sumdifference();
 }
 
-void jzatdec::sumdifference() {
+namespace {
+
+// One past the last of the first n values that is not +0.0.
+int32_t extent(const double* x, int32_t n) {
+    const auto bitsof = [&](int32_t i) { return std::bit_cast<uint64_t>(x[i]); };
+    while (n >= 4 && (bitsof(n - 1) | bitsof(n - 2) | bitsof(n - 3) | bitsof(n - 4)) == 0) n -= 4;
+    while (n > 0 && bitsof(n - 1) == 0) --n;
+    return n;
+}
+
+} // namespace
+
+TONVEX_TARGET_CLONES void jzatdec::sumdifference() {
     const bool shortframe = isshortframe(blockmode);
     if (!shortframe && !islongframe(blockmode)) return;
     const int32_t rows = shortframe ? nblock : 1;
@@ -93,7 +117,9 @@ void jzatdec::sumdifference() {
     for (int32_t b = 0; b < rows; ++b) {
         double* left = chdec[0].mdctbuf[b].data();
         double* right = chdec[1].mdctbuf[b].data();
-        for (int32_t k = 0; k < length; ++k) {
+        // Where both are +0.0, (S + D)/c and (S - D)/c are +0.0 again: nothing changes.
+        const int32_t end = std::max(extent(left, length), extent(right, length));
+        for (int32_t k = 0; k < end; ++k) {
             const double s = left[k];
             const double d = right[k];
             left[k] = (s + d) / c;
@@ -110,7 +136,9 @@ void jzatdec::read_sideinfo(zatdec* channels, int32_t a, int32_t b) {
     readsideinfo(*this, channels[0], topbitplane, layout);
 }
 
-void jzatdec::handover(zatdec& channel) const {
+void jzatdec::handover(zatdec& channel) {
+    // Only a frame to be concealed or noise-filled reads the signs.
+    if (blockmode == LOST_FRAME || crcerror != 0) makesigns();
     channel.blockmode = blockmode;
     channel.crcerror = crcerror;
     channel.crcerrorpos = crcerrorpos;

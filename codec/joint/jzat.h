@@ -66,7 +66,11 @@ class jzatdec : public jzat {
 
     // Hands a channel decoder what its output step needs from this frame: block mode,
     // crcerror, crcerrorpos, the concealment signs (signmode 1: stored signs).
-    void handover(zatdec& channel) const;
+    void handover(zatdec& channel);
+    // Makes the frame's concealment signs. A frame decode takes its shortlen + longlen
+    // draws by jumping over them; the signs follow from the source's state at that point
+    // only for a frame whose concealment may read them (lost, or a pass CRC failed).
+    void makesigns();
 
     // Left = (S + D)/sqrt(2), right = (S - D)/sqrt(2) over the spectra of the frame's block
     // mode, from the sum S in channel 0 and the difference D in channel 1.
@@ -74,4 +78,7 @@ class jzatdec : public jzat {
 
   private:
     void decodepayload(int32_t channels);
+
+    uint32_t signstate = 1; // the source's state before the frame's sign draws
+    bool signsmade = false; // the signs of the current frame are in the arrays
 };

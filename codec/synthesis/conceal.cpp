@@ -105,7 +105,8 @@ class concealpass {
 } // namespace
 
 void zatdec::conceal_spectrum() {
-    const double gain = std::pow(10.0, -concealatten / 20);
+    // The gain, only where it is used (a received frame needs none).
+    const auto gain = [this] { return std::pow(10.0, -concealatten / 20); };
     const auto shortpass = [&] {
         return concealpass(*this, draws(), shortlen, lastgoodshort.data(), nblock, concealshortsign);
     };
@@ -124,7 +125,7 @@ void zatdec::conceal_spectrum() {
             longpass().run(mdctbuf, false, 1.0);
         }
     } else if (crcerror != 0 && crcerrorpos <= fillthreshold) {
-        const double a = concealatten_on != 0 ? gain : 1.0;
+        const double a = concealatten_on != 0 ? gain() : 1.0;
         // A short frame is filled only from a short spectrum that was really received.
         if ((blockmode == ALL_SHORT || blockmode == SHORT_LONG) &&
             (lastblockmode == ALL_SHORT || lastblockmode == SHORT_LONG))
@@ -147,12 +148,16 @@ void zatdec::conceal_spectrum() {
         for (int32_t k = 0; k < longlen; k++) lastgoodlong[k] = longblock[k];
         break;
     case CONCEALED_LONG:
-        if (concealatten_on != 0)
-            for (int32_t k = 0; k < longlen; k++) lastgoodlong[k] = gain * longblock[k];
+        if (concealatten_on != 0) {
+            const double g = gain();
+            for (int32_t k = 0; k < longlen; k++) lastgoodlong[k] = g * longblock[k];
+        }
         break;
     case CONCEALED_SHORT:
-        if (concealatten_on != 0)
-            for (int32_t k = 0; k < shortlen; k++) lastgoodshort[k] = gain * lastblock[k];
+        if (concealatten_on != 0) {
+            const double g = gain();
+            for (int32_t k = 0; k < shortlen; k++) lastgoodshort[k] = g * lastblock[k];
+        }
         break;
     default:
         break;

@@ -1,4 +1,5 @@
 #include "codec/synthesis/fft.h"
+#include "codec/synthesis/imdct.h"
 
 #include <gtest/gtest.h>
 
@@ -52,6 +53,35 @@ void literalfft(std::vector<double>& re, std::vector<double>& im, int sign, int 
         }
 }
 
+// The inverse MDCT written out literally on top of literalfft, twiddles evaluated in
+// place.
+void literalimdct(std::vector<double>& data, int n) {
+    const int q = n / 4;
+    std::vector<double> re(q), im(q);
+    for (int k = 0; k < q; k++) {
+        const double phi = k * 2 * std::numbers::pi / n;
+        const double a = -data[2 * k], b = data[n / 2 - 1 - 2 * k];
+        re[k] = std::cos(phi) * a - std::sin(phi) * b;
+        im[k] = std::sin(phi) * a + std::cos(phi) * b;
+    }
+    literalfft(re, im, -1, q);
+    for (int k = 0; k < q; k++) {
+        const double psi = (4 * k + 1) * std::numbers::pi / (n + n);
+        const double c = re[k], d = im[k];
+        re[k] = std::cos(psi) * (0.5 * c) - std::sin(psi) * (0.5 * d);
+        im[k] = std::cos(psi) * (0.5 * d) + std::sin(psi) * (0.5 * c);
+    }
+    for (int k = 0; k < q; k++) {
+        data[q + 2 * k] = im[k];
+        data[k < n / 8 ? q - 1 - 2 * k : 5 * q - 1 - 2 * k] = k < n / 8 ? -im[k] : im[k];
+        data[3 * q - 1 - 2 * k] = re[k];
+        if (k < n / 8)
+            data[3 * q + 2 * k] = re[k];
+        else
+            data[2 * k - q] = -re[k];
+    }
+}
+
 } // namespace
 
 TEST(Fft, BitIdenticalToTheLiteralTransform) {
@@ -70,5 +100,21 @@ TEST(Fft, BitIdenticalToTheLiteralTransform) {
             // Bit for bit, signed zeros included.
             ASSERT_EQ(std::memcmp(re.data(), wantre.data(), n * sizeof(double)), 0) << n << " " << sign;
             ASSERT_EQ(std::memcmp(im.data(), wantim.data(), n * sizeof(double)), 0) << n << " " << sign;
+        }
+}
+
+// Spectra as the decoder meets them: dense, zero above a cut-off, all zero, with signed
+// zeros among the values.
+TEST(Imdct, BitIdenticalToTheLiteralTransform) {
+    std::mt19937 source(3);
+    std::uniform_real_distribution<double> value(-1.0, 1.0);
+    for (int n : {8, 16, 128, 256, 2048})
+        for (int nonzero : {n / 2, n / 5, 0}) {
+            std::vector<double> data(n), work(n / 2);
+            for (int k = 0; k < n / 2; k++) data[k] = k < nonzero ? value(source) : (k % 3 == 0 ? -0.0 : 0.0);
+            std::vector<double> want = data;
+            literalimdct(want, n);
+            imdct(data.data(), work.data(), (n / 2 + 1) / 2.0, n);
+            ASSERT_EQ(std::memcmp(data.data(), want.data(), n * sizeof(double)), 0) << n << " " << nonzero;
         }
 }
