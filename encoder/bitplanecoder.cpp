@@ -153,6 +153,18 @@ void bitplanecoder::emitzeros(bitwriter& out, int32_t n, int32_t level) {
     for (; n > 0; n -= 32) emit(out, 0, n < 32 ? n : 32, level);
 }
 
+int32_t bitplanecoder::endzeros(int32_t rest, int32_t kk) const {
+    if (cfg.runmode == 0) return rest;
+    if (cfg.runmode == 1) return (rest + (1 << cfg.runparam) - 1) >> cfg.runparam;
+    int32_t zeros = 0;
+    for (int32_t covered = 0; covered < rest; covered += 1 << kk, kk++) zeros++;
+    return zeros;
+}
+
+int32_t bitplanecoder::emptypasscost() const {
+    return endzeros(static_cast<int32_t>(entries.size()), cfg.runparam) + (cfg.passcrc ? 16 : 0);
+}
+
 void bitplanecoder::emitweight(bitwriter& out, const scanentry& e) {
     const int32_t wc = cfg.weightshare != 0 ? 0 : e.ch;
     const size_t gi = static_cast<size_t>(wc) * nblocks + e.group;
@@ -197,8 +209,9 @@ void bitplanecoder::significancepass(bitwriter& out, int32_t bp) {
     int32_t kk = cfg.runparam;
     bool channelrestart = false;
     int32_t done = 0; // open positions passed (runs and new coefficients)
-    int32_t k = planestart[bp];
-    const int32_t end = planestart[bp + 1];
+    // Planes above the top (raise) have no new coefficients.
+    int32_t k = bp <= top ? planestart[bp] : 0;
+    const int32_t end = bp <= top ? planestart[bp + 1] : 0;
     auto full = [&] { return counting ? counted > countlimit : out.full(); };
     while (done < nopen && !full()) {
         // Channel after channel: the second channel starts with a fresh run parameter.
@@ -210,16 +223,7 @@ void bitplanecoder::significancepass(bitwriter& out, int32_t bp) {
         while (k < end && tail && !hasweight(entries[byplane[k]])) k++;
         if (k == end) {
             // No new coefficient left: zeros until the decoder's position leaves the list.
-            const int32_t rest = nopen - done;
-            if (cfg.runmode == 0) {
-                emitzeros(out, rest, 1);
-            } else if (cfg.runmode == 1) {
-                emitzeros(out, (rest + (1 << cfg.runparam) - 1) >> cfg.runparam, 1);
-            } else {
-                int32_t zeros = 0;
-                for (int32_t covered = 0; covered < rest; covered += 1 << kk, kk++) zeros++;
-                emitzeros(out, zeros, 1);
-            }
+            emitzeros(out, endzeros(nopen - done, kk), 1);
             return;
         }
         // A run of r insignificant positions (zeros, a one and a suffix), then the sign.
@@ -282,15 +286,17 @@ int32_t bitplanecoder::toppasscost(int32_t limit) {
     return counted + 16;
 }
 
-void bitplanecoder::encode(bitwriter& out) {
+void bitplanecoder::encode(bitwriter& out, int16_t raise, int32_t lastpass) {
     reset();
+    ends.clear();
     // A top plane of 0 carries nothing: the decoders read no coefficient data then.
     if (top <= 0) return;
-    for (int32_t bp = top; bp >= 0 && !out.full(); bp--) {
+    const int32_t first = top + raise;
+    for (int32_t bp = first; bp >= 0 && first - bp <= lastpass && !out.full(); bp--) {
         const size_t known = sig.size(); // refined in this plane
         if (cfg.refinefirst != 0) refine(out, known, bp);
         // The top plane has no weight yet to keep: cut, it costs the frame either way.
-        const bool trial = !tail && cfg.passcrc && cfg.inbandweights && cfg.crclevel <= 0 && bp < top;
+        const bool trial = !tail && cfg.passcrc && cfg.inbandweights && cfg.crclevel <= 0 && bp < first;
         const bitwriter::mark before = out.position();
         if (trial) saved = weights;
         crcpacker.start(crcwords.data());
@@ -313,6 +319,7 @@ void bitplanecoder::encode(bitwriter& out) {
             const auto nwords = static_cast<uint32_t>(crcpacker.next - crcwords.data());
             out.put(crc.crc16(crcwords.data(), nwords), 16);
         }
+        ends.push_back(out.bitsused());
         if (cfg.refinefirst == 0) refine(out, known, bp);
     }
 }

@@ -36,8 +36,16 @@ class bitplanecoder {
     // frame is coded.
     void prepare(codec* const* chans, const bitplaneconfig& cfg, int32_t nblk, int32_t ncoef, int16_t nband,
                  const int32_t* bandsizes, int16_t topbitplane);
-    // Codes the prepared frame; stops when the writer is full.
-    void encode(bitwriter& out);
+    // Codes the prepared frame; stops when the writer is full, or after the pass of
+    // plane topbitplane + raise - lastpass. raise (at most 30 - topbitplane) empty planes
+    // above the top, each a zero run and a CRC word, move the coefficients' passes down
+    // the count of planes that a decoder keeps for a failed pass CRC.
+    void encode(bitwriter& out, int16_t raise = 0, int32_t lastpass = 31);
+    // Where the CRC word of pass r (0 the top plane's, r <= lastpass) of the last encode
+    // ends, in bits of the writer; -1 when the pass was not written.
+    int32_t passend(int32_t r) const { return r < static_cast<int32_t>(ends.size()) ? ends[r] : -1; }
+    // Bits of an empty pass and its CRC word: the cost of a plane of raise.
+    int32_t emptypasscost() const;
     // Bits of the significance pass of the top plane and its CRC word: the part a decoder
     // must receive whole, or it conceals the frame. Counts no further than limit: a larger
     // result only says that the pass exceeds it.
@@ -73,6 +81,9 @@ class bitplanecoder {
     }
     void collect(uint32_t value, int32_t nbits);
     void emitzeros(bitwriter& out, int32_t n, int32_t level);
+    // Zero bits that carry the decoder's position over the rest open positions at the end
+    // of a pass, with run parameter kk.
+    int32_t endzeros(int32_t rest, int32_t kk) const;
     void emitweight(bitwriter& out, const scanentry& e);
     void refine(bitwriter& out, size_t known, int32_t bp);
     bool hasweight(const scanentry& e) const {
@@ -96,6 +107,7 @@ class bitplanecoder {
     std::vector<uint64_t> openmask;  // a bit per scan position: still insignificant
     std::vector<int32_t> openwords;  // open positions below each word of openmask
     std::vector<int32_t> sig;        // significant scan positions, in order found
+    std::vector<int32_t> ends;       // passend
     std::vector<int16_t> bandof, leader;
     weightstate weights, saved;
 

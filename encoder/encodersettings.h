@@ -41,6 +41,7 @@ struct encodersettings {
     int32_t longbandtype = 1;
     double shorterbbase = 80.0;
     double longerbbase = 45.0;
+    int32_t fillthreshold = 4; // decoders fill after a failed pass CRC of planes 0..fillthreshold
 
     // Encoder choices that the stream carries in its headers.
     // Bands coded in every frame (1..32), constant in a stream; 0 chooses by the run
@@ -48,6 +49,11 @@ struct encodersettings {
     // skipped position or short run, as many as leave room for several bit-planes.
     int32_t codedbands = 0;
     int32_t blockswitching = 1; // 0: long blocks only (after the short first frame)
+    // The lowest rate in kbit/s a stream is meant to be scaled to (0: none). Above it every
+    // cut of a scaled stream keeps the first fillthreshold + 1 planes whole, at the cost of
+    // empty planes above the top where a frame needs them, and integers of at most 26 bits
+    // to leave the header's plane count room for them.
+    double scalefloor = 64.0;
 
     // What the band weights aim at (the decoders do not depend on it).
     encodertune tune = encodertune::snr;

@@ -5,6 +5,7 @@
 
 #include "encoder/blockswitch.h"
 #include "encoder/sideinfo.h"
+#include "encoder/weightquant.h"
 
 namespace {
 
@@ -41,8 +42,14 @@ std::string streamencoder::open(const encodersettings& settings, int channels, i
         history[ch].assign(3 * framelen, 0.0);
     }
     frame.assign(maxframewords + 1, 0);
+    scratch.assign(maxframewords + 1, 0);
     const int16_t bands = cfg.codedbands != 0 ? static_cast<int16_t>(cfg.codedbands) : automaticbands();
-    for (int ch = 0; ch < nch; ch++) chans[ch].nbandcoded = bands;
+    // Integers with room for planes above the top, where a scaled stream may need them.
+    const int16_t lift = roomabovetop() ? liftforroom(cfg.weightstep) : int16_t{0};
+    for (int ch = 0; ch < nch; ch++) {
+        chans[ch].nbandcoded = bands;
+        chans[ch].lift = lift;
+    }
 
     header.framelen = framelen;
     header.scfresmode = cfg.scfresmode;
@@ -239,9 +246,8 @@ void streamencoder::fittoppass() {
     // would take more than half the payload, the highest band that has a coefficient in it
     // is coded 6 dB coarser, until the pass fits.
     const bool joint = cfg.jointcoding != 0 && nch == 2;
-    const int units = cfg.jointcoding != 0 ? 1 : nch;
-    const int32_t budget = 16 * ((words - hwords) / units);
-    for (int k = 0; k < units; k++) {
+    const int32_t budget = 16 * ((words - hwords) / units());
+    for (int k = 0; k < units(); k++) {
         zatenc& c = chans[k];
         codec* list[2] = {&chans[k], joint ? &chans[1] : nullptr};
         const int members = joint ? 2 : 1;
@@ -270,6 +276,42 @@ void streamencoder::fittoppass() {
     }
 }
 
+int streamencoder::units() const {
+    return cfg.jointcoding != 0 ? 1 : nch;
+}
+
+bool streamencoder::roomabovetop() const {
+    const bool passcrc = cfg.weighton != 0 && cfg.weightmode == 2 && cfg.crcon == 1;
+    return passcrc && floorbits() < 16 * ((words - hwords) / units());
+}
+
+int32_t streamencoder::floorbits() const {
+    if (!(cfg.scalefloor > 0.0)) return 16 * maxframewords;
+    return 16 * ((framewordsforbitrate(cfg.scalefloor, samplerate_khz(srindex)) - hwords) / units());
+}
+
+int16_t streamencoder::raisefor(int k, int16_t planes, int32_t slice) {
+    // A decoder that reaches the cut of a scaled stream inside a pass after a weight fails
+    // the pass's CRC; within the first fillthreshold + 1 planes it then fills every zero
+    // coefficient from the previous frame, which is far worse than the coarser spectrum.
+    // So those planes should end within the payload of the floor rate: empty planes above
+    // the top move the coefficients' passes down the count.
+    const int32_t fillplanes = cfg.fillthreshold + 1;
+    const auto most = static_cast<int16_t>(std::min(fillplanes, 30 - planes));
+    if (!roomabovetop() || most <= 0) return 0;
+    const int32_t floor = floorbits();
+    scratchwriter.start(scratch.data(), slice);
+    coder[k].encode(scratchwriter, 0, fillplanes - 1);
+    const int32_t empty = coder[k].emptypasscost();
+    for (int16_t raise = 0; raise < most; raise++) {
+        bool fits = true;
+        for (int32_t r = 0; r < fillplanes - raise && coder[k].passend(r) >= 0; r++)
+            fits = fits && coder[k].passend(r) + raise * empty <= floor;
+        if (fits) return raise;
+    }
+    return most;
+}
+
 void streamencoder::writepayload() {
     const bool joint = cfg.jointcoding != 0;
     const bool sideinfo = cfg.weighton != 0 && cfg.weightmode != 2;
@@ -283,11 +325,12 @@ void streamencoder::writepayload() {
         zatenc& first = chans[k];
         int16_t planes = top[k];
         if (joint && nch == 2) planes = std::max(top[0], top[1]);
-        first.topbitplane = planes;
-        header.bitplanes[k] = planes;
-        header.crcwords[k] = sideinfo ? writesideinfo(writer, start, first) : 0;
         if (!prepared[k]) preparecoder(k);
-        coder[k].encode(writer);
+        const int16_t raise = sideinfo ? int16_t{0} : raisefor(k, planes, slice);
+        first.topbitplane = static_cast<int16_t>(planes + raise);
+        header.bitplanes[k] = first.topbitplane;
+        header.crcwords[k] = sideinfo ? writesideinfo(writer, start, first) : 0;
+        coder[k].encode(writer, raise);
         writer.finish();
         for (int32_t b = 0; b < first.nblock && b < 16; b++)
             header.groupflags[k][b] = static_cast<int16_t>(first.scfres[b] != 0 ? 1 : 0);

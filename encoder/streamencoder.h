@@ -65,6 +65,15 @@ class streamencoder {
     void preparecoder(int k);
     bitplaneconfig planeconfig() const;
     void writepayload();
+    // Empty planes above the top plane of coding unit k (planes high) for scaled streams.
+    int16_t raisefor(int k, int16_t planes, int32_t slice);
+    // Coding units of a frame (1 joint, else the channels), and the payload bits of one
+    // at the scale floor (more than any frame holds without a floor).
+    int units() const;
+    int32_t floorbits() const;
+    // Whether frames may take empty planes above the top: pass CRCs over in-band weights,
+    // and a payload above the floor's.
+    bool roomabovetop() const;
     void packheader();
     int32_t groupbudget() const;
     int16_t automaticbands() const;
@@ -84,4 +93,6 @@ class streamencoder {
     bool prepared[2] = {};
     bitwriter writer;
     std::vector<uint16_t> frame;
+    bitwriter scratchwriter; // a trial coding of a frame's first planes
+    std::vector<uint16_t> scratch;
 };

@@ -87,7 +87,7 @@ void zatenc::measurepeaks() {
 
 void zatenc::realise() {
     forgroups([&](int32_t g, int32_t) {
-        realiseweights(*this, g, desired[g].data(), peak[g].data(), bandgain[g].data());
+        realiseweights(*this, g, desired[g].data(), peak[g].data(), bandgain[g].data(), lift);
     });
 }
 
