@@ -48,6 +48,7 @@ encodersettings configurationof(const CTonvexDoc& doc) {
     s.longbandtype = doc.longbandtype;
     s.shorterbbase = doc.shorterbbase;
     s.longerbbase = doc.longerbbase;
+    s.fillthreshold = doc.fillthreshold;
     return s;
 }
 
@@ -73,6 +74,7 @@ int runencode(const commandoptions& options) {
     }
     if (!tuneofname(options.tune, settings.tune))
         throw usageerror("--tune " + options.tune + ": snr or perceptual");
+    if (options.scalefloor) settings.scalefloor = *options.scalefloor;
 
     const std::string output =
         options.output.empty() ? options.input == "-"
