@@ -8,9 +8,9 @@ namespace tonvex {
 encoderesult encode(const std::string& audio, const std::string& bitstream, const encodeoptions& options) {
     encodersettings settings;
     settings.bitrate = options.bitrate;
-    settings.jointcoding = options.jointcoding;
-    settings.weightmode = options.weightmode;
-    settings.crcon = options.crcon;
+    settings.coding.jointcoding = options.jointcoding;
+    settings.coding.weightmode = options.weightmode;
+    settings.coding.crcon = options.crcon;
     settings.codedbands = options.codedbands;
     settings.blockswitching = options.blockswitching;
     encoderesult result;

@@ -36,7 +36,7 @@ void encodestereo(benchmark::State& state, int32_t jointcoding, double kbps,
     const std::vector<double> left = musiclike(0), right = musiclike(1);
     encodersettings settings;
     settings.bitrate = kbps;
-    settings.jointcoding = jointcoding;
+    settings.coding.jointcoding = jointcoding;
     settings.tune = tune;
     std::vector<uint16_t> out;
     for (auto _ : state) {

@@ -20,38 +20,6 @@
 
 namespace {
 
-// The codec configuration of the document, which the decoders will be given too: a
-// stream decodes only with the configuration it was written with.
-encodersettings configurationof(const CTonvexDoc& doc) {
-    encodersettings s;
-    s.jointcoding = doc.jointcoding;
-    s.weighton = doc.weighton;
-    s.weightmode = doc.weightmode;
-    s.crcon = doc.crcon;
-    s.crclevel = doc.crclevel;
-    s.scanmode = doc.scanmode;
-    s.runmode = doc.runmode;
-    s.runparam = doc.runparam;
-    s.refinefirst = doc.refinefirst;
-    s.chaninterleave = doc.chaninterleave;
-    s.weightshare = doc.weightshare;
-    s.wstepmode = doc.wstepmode;
-    s.wsignmode = doc.wsignmode;
-    s.wpredmode = doc.wpredmode;
-    s.wparamshort = doc.wparamshort;
-    s.wparamlong = doc.wparamlong;
-    s.weightbits = doc.weightbits;
-    s.weightrefbits = doc.weightrefbits;
-    s.weightstep = doc.weightstep;
-    s.scfresmode = doc.scfresmode;
-    s.shortbandtype = doc.shortbandtype;
-    s.longbandtype = doc.longbandtype;
-    s.shorterbbase = doc.shorterbbase;
-    s.longerbbase = doc.longerbbase;
-    s.fillthreshold = doc.fillthreshold;
-    return s;
-}
-
 void printsummary(const encodestats& stats, double elapsed) {
     const int32_t rate = ratehz(samplerate_khz(stats.srindex));
     const double ratio = realtimeratio(rate, elapsed, stats.frames * 1024); // 1024 samples a frame
@@ -66,7 +34,10 @@ void printsummary(const encodestats& stats, double elapsed) {
 int runencode(const commandoptions& options) {
     CTonvexDoc doc;
     applysettings(doc, options);
-    encodersettings settings = configurationof(doc);
+    // The document's configuration, which the decoders will be given too: a stream decodes
+    // only with the configuration it was written with.
+    encodersettings settings;
+    settings.coding = doc.config;
     if (options.bitrate) {
         if (!(doc.scaledbitrate > 0.0))
             throw usageerror("--bitrate " + *options.bitrate + ": needs a rate above 0");

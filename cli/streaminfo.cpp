@@ -67,7 +67,7 @@ streaminfo walkstream(CTonvexDoc& doc) {
     info.srindex = reader.header.srindex;
     // Separate coding splits every payload among the channels, as the drivers test.
     reader.channels = reader.header.channels;
-    reader.splittest = doc.jointcoding == 0;
+    reader.splittest = doc.config.jointcoding == 0;
 
     doc.stats = drivestats{};
     while (reader.bytesleft >= minframebytes) {

@@ -70,7 +70,7 @@ void bitplanecoder::buildscan(int32_t nblk, int32_t ncoef, int16_t nband, const 
             s = e;
         }
     };
-    if (cfg.nchan == 1 || cfg.chaninterleave == 0) {
+    if (cfg.nchan == 1 || cfg.coding.chaninterleave == 0) {
         for (int32_t ch = 0; ch < cfg.nchan; ch++) {
             if (cfg.scan == 0)
                 for (int32_t b = 0; b < nblk; b++)
@@ -126,7 +126,7 @@ void bitplanecoder::reset() {
     weights.nflagged.assign(static_cast<size_t>(cfg.nchan) * nblocks, 0);
     weights.wref.assign(static_cast<size_t>(cfg.nchan) * nblocks, 0);
     weights.last[0] = weights.last[1] = 0;
-    crclevel = cfg.crclevel;
+    crclevel = cfg.coding.crclevel;
     crcwords.assign(crccapacity, 0);
     tail = false;
 }
@@ -154,45 +154,45 @@ void bitplanecoder::emitzeros(bitwriter& out, int32_t n, int32_t level) {
 }
 
 int32_t bitplanecoder::endzeros(int32_t rest, int32_t kk) const {
-    if (cfg.runmode == 0) return rest;
-    if (cfg.runmode == 1) return (rest + (1 << cfg.runparam) - 1) >> cfg.runparam;
+    if (cfg.coding.runmode == 0) return rest;
+    if (cfg.coding.runmode == 1) return (rest + (1 << cfg.coding.runparam) - 1) >> cfg.coding.runparam;
     int32_t zeros = 0;
     for (int32_t covered = 0; covered < rest; covered += 1 << kk, kk++) zeros++;
     return zeros;
 }
 
 int32_t bitplanecoder::emptypasscost() const {
-    return endzeros(static_cast<int32_t>(entries.size()), cfg.runparam) + (cfg.passcrc ? 16 : 0);
+    return endzeros(static_cast<int32_t>(entries.size()), cfg.coding.runparam) + (cfg.passcrc ? 16 : 0);
 }
 
 void bitplanecoder::emitweight(bitwriter& out, const scanentry& e) {
-    const int32_t wc = cfg.weightshare != 0 ? 0 : e.ch;
+    const int32_t wc = cfg.coding.weightshare != 0 ? 0 : e.ch;
     const size_t gi = static_cast<size_t>(wc) * nblocks + e.group;
     const int32_t desired = chans[wc]->weight[e.group][e.band];
     int32_t& ref = weights.wref[gi];
     if (weights.nflagged[gi] == 0) {
         // The group's first weight is its reference, sent negated.
         const auto v = static_cast<uint32_t>(-desired);
-        emit(out, v, cfg.weightrefbits, 0);
+        emit(out, v, cfg.coding.weightrefbits, 0);
         ref = desired;
         weights.last[wc] = desired;
     } else {
         const int32_t d = desired - ref;
         const weightcode code =
-            makeweightcode(weightcodenumber(d, cfg.wsignmode, 0), cfg.wparam, cfg.wstepmode);
+            makeweightcode(weightcodenumber(d, cfg.coding.wsignmode, 0), cfg.wparam, cfg.coding.wstepmode);
         emitzeros(out, code.zeros, 0);
         emit(out, 1, 1, 0);
         emit(out, code.suffix, code.suffixbits, 0);
-        if (cfg.wpredmode == 1) {
+        if (cfg.coding.wpredmode == 1) {
             ref = desired;
-        } else if (cfg.wpredmode == 2) {
+        } else if (cfg.coding.wpredmode == 2) {
             ref = 2 * desired - weights.last[wc];
             weights.last[wc] = desired;
         }
     }
     // With weightshare the weight counts as received for every channel.
     for (int32_t ch = 0; ch < cfg.nchan; ch++) {
-        if (cfg.weightshare == 0 && ch != e.ch) continue;
+        if (cfg.coding.weightshare == 0 && ch != e.ch) continue;
         const size_t ci = static_cast<size_t>(ch) * nblocks + e.group;
         weights.flagged[ci * nbands + e.band] = 1;
         weights.nflagged[ci]++;
@@ -206,7 +206,7 @@ void bitplanecoder::significancepass(bitwriter& out, int32_t bp) {
     // The one, run suffix and sign of a new coefficient in one field, unless the pass CRC
     // takes some of them and not the others.
     const bool whole = !collecting || crclevel < 1 || crclevel >= 3;
-    int32_t kk = cfg.runparam;
+    int32_t kk = cfg.coding.runparam;
     bool channelrestart = false;
     int32_t done = 0; // open positions passed (runs and new coefficients)
     // Planes above the top (raise) have no new coefficients.
@@ -215,8 +215,8 @@ void bitplanecoder::significancepass(bitwriter& out, int32_t bp) {
     auto full = [&] { return counting ? counted > countlimit : out.full(); };
     while (done < nopen && !full()) {
         // Channel after channel: the second channel starts with a fresh run parameter.
-        if (cfg.nchan == 2 && cfg.chaninterleave == 0 && !channelrestart && done >= firsthalf) {
-            kk = cfg.runparam;
+        if (cfg.nchan == 2 && cfg.coding.chaninterleave == 0 && !channelrestart && done >= firsthalf) {
+            kk = cfg.coding.runparam;
             channelrestart = true;
         }
         // In the tail, a coefficient whose band has no weight is dropped for good.
@@ -231,13 +231,13 @@ void bitplanecoder::significancepass(bitwriter& out, int32_t bp) {
         const int32_t before = openbefore(position);
         auto r = static_cast<uint32_t>(before - done);
         int32_t zeros = 0, suffixbits = 0;
-        if (cfg.runmode == 0) {
+        if (cfg.coding.runmode == 0) {
             zeros = static_cast<int32_t>(r);
             r = 0;
-        } else if (cfg.runmode == 1) {
-            zeros = static_cast<int32_t>(r >> cfg.runparam);
-            r &= (1u << cfg.runparam) - 1;
-            suffixbits = cfg.runparam;
+        } else if (cfg.coding.runmode == 1) {
+            zeros = static_cast<int32_t>(r >> cfg.coding.runparam);
+            r &= (1u << cfg.coding.runparam) - 1;
+            suffixbits = cfg.coding.runparam;
         } else {
             for (; r >= (1u << kk); kk++, zeros++) r -= 1u << kk;
             suffixbits = kk;
@@ -294,9 +294,10 @@ void bitplanecoder::encode(bitwriter& out, int16_t raise, int32_t lastpass) {
     const int32_t first = top + raise;
     for (int32_t bp = first; bp >= 0 && first - bp <= lastpass && !out.full(); bp--) {
         const size_t known = sig.size(); // refined in this plane
-        if (cfg.refinefirst != 0) refine(out, known, bp);
+        if (cfg.coding.refinefirst != 0) refine(out, known, bp);
         // The top plane has no weight yet to keep: cut, it costs the frame either way.
-        const bool trial = !tail && cfg.passcrc && cfg.inbandweights && cfg.crclevel <= 0 && bp < first;
+        const bool trial =
+            !tail && cfg.passcrc && cfg.inbandweights && cfg.coding.crclevel <= 0 && bp < first;
         const bitwriter::mark before = out.position();
         if (trial) saved = weights;
         crcpacker.start(crcwords.data());
@@ -317,9 +318,9 @@ void bitplanecoder::encode(bitwriter& out, int16_t raise, int32_t lastpass) {
             collecting = false;
             crcpacker.flush();
             const auto nwords = static_cast<uint32_t>(crcpacker.next - crcwords.data());
-            out.put(crc.crc16(crcwords.data(), nwords), 16);
+            out.put(out.crc16(crcwords.data(), nwords), 16);
         }
         ends.push_back(out.bitsused());
-        if (cfg.refinefirst == 0) refine(out, known, bp);
+        if (cfg.coding.refinefirst == 0) refine(out, known, bp);
     }
 }

@@ -8,22 +8,18 @@
 #include <cstdint>
 #include <vector>
 
-#include "base/bitstream.h"
+#include "codec/codingconfig.h"
 #include "codec/decoder/codec.h"
 #include "encoder/bitwriter.h"
 
 struct bitplaneconfig {
+    codingconfig coding; // run coding, refinement order, CRC level, weight codes
     int32_t nchan = 1;
-    int32_t chaninterleave = 1;
     int32_t scan = 0; // 0 block by block, 1 coefficient by coefficient, 2 by groups
-    int32_t runmode = 2, runparam = 1, runparammin = 1;
-    int32_t refinefirst = 0;
+    int32_t runparammin = 1;
     bool inbandweights = false; // weighton 1 and weightmode 2
     bool passcrc = false;       // a CRC word ends every significance pass
-    int32_t crclevel = 0;       // fields of level <= crclevel enter the pass CRC
-    int32_t weightshare = 1;    // two channels: one weight per band and group for both
-    int16_t weightrefbits = 6;
-    int32_t wstepmode = 0, wsignmode = 0, wpredmode = 1, wparam = 1;
+    int32_t wparam = 1;         // weight-code parameter k of the frame's block length
 };
 
 class bitplanecoder {
@@ -112,7 +108,6 @@ class bitplanecoder {
     weightstate weights, saved;
 
     // Pass CRC collection: the protected bits of one significance pass.
-    bitstream crc;
     wordpacker crcpacker;
     std::vector<uint16_t> crcwords;
     bool collecting = false;

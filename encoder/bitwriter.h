@@ -7,6 +7,8 @@
 #include <algorithm>
 #include <cstdint>
 
+#include "base/bitstream.h"
+
 // Unbudgeted packing into words the caller provides.
 struct wordpacker {
     uint16_t* next = nullptr; // next word to store
@@ -54,6 +56,7 @@ class bitwriter {
     int32_t bitsleft() const { return budget - used; }
     // Stores a partial last word. Call once after the last put.
     void finish() { packer.flush(); }
+    uint16_t crc16(const uint16_t* words, uint32_t count) const { return table.crc16(words, count); }
 
     // A position to come back to: rewind drops everything written after mark.
     struct mark {
@@ -64,6 +67,7 @@ class bitwriter {
     void rewind(const mark& m);
 
   private:
+    bitstream table; // of the CRC
     wordpacker packer;
     int32_t budget = 0, used = 0;
 };

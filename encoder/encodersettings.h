@@ -1,8 +1,10 @@
 #pragma once
-// Settings of the encoder: the codec configuration values of the document that writer
-// and reader must agree on (same names and defaults), plus the target bitrate.
+// Settings of the encoder: the coding configuration that writer and readers must agree
+// on, the target bitrate and the encoder's own choices.
 #include <cstdint>
 #include <string>
+
+#include "codec/codingconfig.h"
 
 // How the encoder shapes its noise. snr: one weight for all bands of a group, white
 // noise, which gives the most SNR and, on recorded music and speech, also the best
@@ -16,32 +18,8 @@ bool tuneofname(const std::string& name, encodertune& tune);
 struct encodersettings {
     double bitrate = 128.0; // kbit/s; the constant frame length follows as in scaledframelen
 
-    // Configuration shared with the decoders (defaults as in the document).
-    int32_t jointcoding = 1;
-    int32_t weighton = 1;
-    int32_t weightmode = 2;
-    int32_t crcon = 1;
-    int32_t crclevel = 0;
-    int32_t scanmode = 1;
-    int32_t runmode = 2;
-    int32_t runparam = 1;
-    int32_t refinefirst = 0;
-    int32_t chaninterleave = 1;
-    int32_t weightshare = 1;
-    int32_t wstepmode = 0;
-    int32_t wsignmode = 0;
-    int32_t wpredmode = 1;
-    int32_t wparamshort = 2;
-    int32_t wparamlong = 1;
-    int16_t weightbits = 4;
-    int16_t weightrefbits = 6;
-    double weightstep = 3.0;
-    int32_t scfresmode = 2;
-    int32_t shortbandtype = 1;
-    int32_t longbandtype = 1;
-    double shorterbbase = 80.0;
-    double longerbbase = 45.0;
-    int32_t fillthreshold = 4; // decoders fill after a failed pass CRC of planes 0..fillthreshold
+    // The configuration the decoders must be given too.
+    codingconfig coding = {};
 
     // Encoder choices that the stream carries in its headers.
     // Bands coded in every frame (1..32), constant in a stream; 0 chooses by the run
@@ -51,8 +29,8 @@ struct encodersettings {
     int32_t blockswitching = 1; // 0: long blocks only (after the short first frame)
     // The lowest rate in kbit/s a stream is meant to be scaled to (0: none). Above it every
     // cut of a scaled stream keeps the first fillthreshold + 1 planes whole, at the cost of
-    // empty planes above the top where a frame needs them, and integers of at most 26 bits
-    // to leave the header's plane count room for them.
+    // empty planes above the top where a frame needs them, and weights 30 dB higher to
+    // leave the header's plane count room for them.
     double scalefloor = 64.0;
 
     // What the band weights aim at (the decoders do not depend on it).

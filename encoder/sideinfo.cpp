@@ -5,16 +5,16 @@
 namespace {
 
 bool carriesgroupflags(const codec& c) {
-    return isshortmode(c.blockmode) && (c.scfresmode == 1 || c.scfresmode == 2);
+    return isshortmode(c.blockmode) && (c.config.scfresmode == 1 || c.config.scfresmode == 2);
 }
 
 int32_t wparam(const codec& c) {
-    return isshortmode(c.blockmode) ? c.wparamshort : c.wparamlong;
+    return isshortmode(c.blockmode) ? c.config.wparamshort : c.config.wparamlong;
 }
 
 weightcode codeofband(const codec& c, int32_t g, int32_t j) {
-    const uint32_t n = weightcodenumber(c.weight[g][j], c.wsignmode, 1 << (c.weightbits - 1));
-    return makeweightcode(n, wparam(c), c.wstepmode);
+    const uint32_t n = weightcodenumber(c.weight[g][j], c.config.wsignmode, 1 << (c.config.weightbits - 1));
+    return makeweightcode(n, wparam(c), c.config.wstepmode);
 }
 
 // Calls body(g) for every group leader of the frame.
@@ -33,9 +33,9 @@ int32_t sideinfobits(const codec& c) {
     int32_t bits = 5;
     if (carriesgroupflags(c)) bits += c.nblock - 1;
     forleaders(c, [&](int32_t g) {
-        bits += c.weightrefbits;
-        if (c.weightmode == 0) {
-            bits += c.weightbits * c.nbandcoded;
+        bits += c.config.weightrefbits;
+        if (c.config.weightmode == 0) {
+            bits += c.config.weightbits * c.nbandcoded;
         } else {
             for (int32_t j = 1; j < c.nbandcoded; j++) {
                 const weightcode code = codeofband(c, g, j);
@@ -51,10 +51,10 @@ int16_t writesideinfo(bitwriter& out, const uint16_t* words, const codec& c) {
     if (carriesgroupflags(c))
         for (int32_t b = 1; b < c.nblock; b++) out.put(c.scfres[b] != 0 ? 1 : 0, 1);
     forleaders(c, [&](int32_t g) {
-        out.put(static_cast<uint32_t>(c.weightref[g]), c.weightrefbits);
-        if (c.weightmode == 0) {
+        out.put(static_cast<uint32_t>(c.weightref[g]), c.config.weightrefbits);
+        if (c.config.weightmode == 0) {
             for (int32_t j = 0; j < c.nbandcoded; j++)
-                out.put(static_cast<uint32_t>(c.weight[g][j]), c.weightbits);
+                out.put(static_cast<uint32_t>(c.weight[g][j]), c.config.weightbits);
             return;
         }
         for (int32_t j = 1; j < c.nbandcoded; j++) {
@@ -64,9 +64,9 @@ int16_t writesideinfo(bitwriter& out, const uint16_t* words, const codec& c) {
             out.put(code.suffix, code.suffixbits);
         }
     });
-    if (c.crcon != 1) return 0;
+    if (c.config.crcon != 1) return 0;
     if (out.bitsused() % 16 != 0) out.zeros(16 - out.bitsused() % 16);
     const int32_t nwords = out.bitsused() / 16;
-    out.put(c.crc16(words, static_cast<uint32_t>(nwords)), 16);
+    out.put(out.crc16(words, static_cast<uint32_t>(nwords)), 16);
     return static_cast<int16_t>(nwords + 1);
 }

@@ -31,7 +31,7 @@ std::string streamencoder::open(const encodersettings& settings, int channels, i
     cfg = settings;
     nch = channels;
     srindex = static_cast<int16_t>(index);
-    hwords = headerwords_for(cfg.weighton, cfg.weightmode, cfg.jointcoding);
+    hwords = headerwords_for(cfg.coding.weighton, cfg.coding.weightmode, cfg.coding.jointcoding);
     words = framewordsforbitrate(cfg.bitrate, samplerate_khz(srindex));
     // Two channels: an even payload, one equal slice per channel or the even length the
     // joint readers expect. Shorten by a word, unless that leaves the valid lengths.
@@ -45,18 +45,14 @@ std::string streamencoder::open(const encodersettings& settings, int channels, i
     scratch.assign(maxframewords + 1, 0);
     const int16_t bands = cfg.codedbands != 0 ? static_cast<int16_t>(cfg.codedbands) : automaticbands();
     // Integers with room for planes above the top, where a scaled stream may need them.
-    const int16_t lift = roomabovetop() ? liftforroom(cfg.weightstep) : int16_t{0};
+    const int16_t lift = roomabovetop() ? liftforroom(cfg.coding.weightstep) : int16_t{0};
     for (int ch = 0; ch < nch; ch++) {
         chans[ch].nbandcoded = bands;
         chans[ch].lift = lift;
     }
 
     header.framelen = framelen;
-    header.scfresmode = cfg.scfresmode;
-    header.jointcoding = cfg.jointcoding;
-    header.weightmode = cfg.weightmode;
-    header.weightshare = cfg.weightshare;
-    header.weighton = cfg.weighton;
+    header.config = cfg.coding;
     header.headerwords = hwords;
     header.srindex = srindex;
     header.setsizes();
@@ -69,10 +65,10 @@ std::string streamencoder::open(const encodersettings& settings, int channels, i
 }
 
 int16_t streamencoder::automaticbands() const {
-    if (cfg.runmode == 2) return 32;
+    if (cfg.coding.runmode == 2) return 32;
     // A plane costs about a bit per 2^r open positions (r = 0 in run mode 0, runparam in
     // run mode 1); keep that to a quarter of the payload.
-    const int32_t shift = cfg.runmode == 1 ? cfg.runparam : 0;
+    const int32_t shift = cfg.coding.runmode == 1 ? cfg.coding.runparam : 0;
     const int64_t affordable = (int64_t{16} * (words - hwords) / 4 << shift) / nch;
     int32_t positions = 0;
     int16_t bands = 0;
@@ -123,16 +119,16 @@ void streamencoder::choosemodes() {
 int32_t streamencoder::groupbudget() const {
     // Weights in the side information: at most half the payload goes to it.
     const zatenc& c = chans[0];
-    const int32_t payloadbits = 16 * (words - hwords) / (cfg.jointcoding != 0 ? 1 : nch);
-    const int32_t pergroup =
-        c.weightrefbits +
-        (cfg.weightmode == 0 ? c.weightbits * c.nbandcoded : (c.nbandcoded - 1) * (2 + c.wparamshort));
+    const int32_t payloadbits = 16 * (words - hwords) / (cfg.coding.jointcoding != 0 ? 1 : nch);
+    const int32_t pergroup = c.config.weightrefbits + (cfg.coding.weightmode == 0
+                                                           ? c.config.weightbits * c.nbandcoded
+                                                           : (c.nbandcoded - 1) * (2 + c.config.wparamshort));
     const int32_t fixed = 5 + (c.nblock - 1) + 32;
     return std::max(1, (payloadbits / 2 - fixed) / pergroup);
 }
 
 void streamencoder::prepareweights() {
-    const bool joint = cfg.jointcoding != 0 && nch == 2;
+    const bool joint = cfg.coding.jointcoding != 0 && nch == 2;
     const bool shortframe = isshortmode(chans[0].blockmode);
     const int32_t ncoef = chans[0].codedcoefs();
     for (int ch = 0; ch < nch; ch++) {
@@ -142,10 +138,10 @@ void streamencoder::prepareweights() {
         if (!shortframe) continue;
         const codec* group[2] = {&chans[0], &chans[1]};
         if (joint)
-            choosegroups(group, 2, ncoef, cfg.scfresmode, c.scfres.data());
+            choosegroups(group, 2, ncoef, cfg.coding.scfresmode, c.scfres.data());
         else
-            choosegroups(group + ch, 1, ncoef, cfg.scfresmode, c.scfres.data());
-        if (cfg.weighton != 0 && cfg.weightmode != 2) {
+            choosegroups(group + ch, 1, ncoef, cfg.coding.scfresmode, c.scfres.data());
+        if (cfg.coding.weighton != 0 && cfg.coding.weightmode != 2) {
             int32_t allowed = groupbudget();
             for (int32_t b = 0; b < c.nblock; b++)
                 if (c.scfres[b] != 0 && allowed-- <= 0) c.scfres[b] = 0;
@@ -195,7 +191,7 @@ void streamencoder::prepareweights() {
 void streamencoder::chooseweights(zatenc& c) const {
     c.forgroups([&](int32_t g, int32_t) {
         if (hooks.weights)
-            hooks.weights(c.peak[g].data(), c.nbandcoded, c.weightstep, c.desired[g].data());
+            hooks.weights(c.peak[g].data(), c.nbandcoded, c.config.weightstep, c.desired[g].data());
         else
             std::fill(c.desired[g].begin(), c.desired[g].begin() + c.nbandcoded, 0.0); // one level
     });
@@ -209,28 +205,20 @@ void streamencoder::realisejoint() {
 }
 
 bitplaneconfig streamencoder::planeconfig() const {
+    const codingconfig& c = cfg.coding;
     const bool shortframe = isshortmode(chans[0].blockmode);
     bitplaneconfig bp;
-    bp.nchan = cfg.jointcoding != 0 ? nch : 1;
-    bp.chaninterleave = cfg.chaninterleave;
-    bp.scan = shortframe ? cfg.scanmode : 0;
-    bp.runmode = cfg.runmode;
-    bp.runparam = cfg.runparam;
-    bp.refinefirst = cfg.refinefirst;
-    bp.inbandweights = cfg.weighton != 0 && cfg.weightmode == 2;
-    bp.passcrc = cfg.weightmode == 2 && cfg.crcon == 1;
-    bp.crclevel = cfg.crclevel;
-    bp.weightshare = cfg.weightshare;
-    bp.weightrefbits = cfg.weightrefbits;
-    bp.wstepmode = cfg.wstepmode;
-    bp.wsignmode = cfg.wsignmode;
-    bp.wpredmode = cfg.wpredmode;
-    bp.wparam = shortframe ? cfg.wparamshort : cfg.wparamlong;
+    bp.coding = c;
+    bp.nchan = c.jointcoding != 0 ? nch : 1;
+    bp.scan = shortframe ? c.scanmode : 0;
+    bp.inbandweights = c.weighton != 0 && c.weightmode == 2;
+    bp.passcrc = c.weightmode == 2 && c.crcon == 1;
+    bp.wparam = shortframe ? c.wparamshort : c.wparamlong;
     return bp;
 }
 
 void streamencoder::preparecoder(int k) {
-    const bool joint = cfg.jointcoding != 0 && nch == 2;
+    const bool joint = cfg.coding.jointcoding != 0 && nch == 2;
     zatenc& c = chans[k];
     codec* list[2] = {&chans[k], joint ? &chans[1] : nullptr};
     const int16_t planes = joint ? std::max(top[0], top[1]) : top[k];
@@ -245,7 +233,7 @@ void streamencoder::fittoppass() {
     // The top plane's pass must arrive whole, or the decoder conceals the frame. When it
     // would take more than half the payload, the highest band that has a coefficient in it
     // is coded 6 dB coarser, until the pass fits.
-    const bool joint = cfg.jointcoding != 0 && nch == 2;
+    const bool joint = cfg.coding.jointcoding != 0 && nch == 2;
     const int32_t budget = 16 * ((words - hwords) / units());
     for (int k = 0; k < units(); k++) {
         zatenc& c = chans[k];
@@ -265,7 +253,7 @@ void streamencoder::fittoppass() {
                             if (std::abs(int64_t{list[m]->mdcti[b][q]}) >= threshold)
                                 highest = std::max(highest, j);
             if (highest < 0) break;
-            c.forgroups([&](int32_t g, int32_t) { c.desired[g][highest] += 6.0 / c.weightstep; });
+            c.forgroups([&](int32_t g, int32_t) { c.desired[g][highest] += 6.0 / c.config.weightstep; });
             if (joint)
                 realisejoint();
             else
@@ -277,11 +265,11 @@ void streamencoder::fittoppass() {
 }
 
 int streamencoder::units() const {
-    return cfg.jointcoding != 0 ? 1 : nch;
+    return cfg.coding.jointcoding != 0 ? 1 : nch;
 }
 
 bool streamencoder::roomabovetop() const {
-    const bool passcrc = cfg.weighton != 0 && cfg.weightmode == 2 && cfg.crcon == 1;
+    const bool passcrc = cfg.coding.weighton != 0 && cfg.coding.weightmode == 2 && cfg.coding.crcon == 1;
     return passcrc && floorbits() < 16 * ((words - hwords) / units());
 }
 
@@ -296,7 +284,7 @@ int16_t streamencoder::raisefor(int k, int16_t planes, int32_t slice) {
     // coefficient from the previous frame, which is far worse than the coarser spectrum.
     // So those planes should end within the payload of the floor rate: empty planes above
     // the top move the coefficients' passes down the count.
-    const int32_t fillplanes = cfg.fillthreshold + 1;
+    const int32_t fillplanes = cfg.coding.fillthreshold + 1;
     const auto most = static_cast<int16_t>(std::min(fillplanes, 30 - planes));
     if (!roomabovetop() || most <= 0) return 0;
     const int32_t floor = floorbits();
@@ -313,8 +301,8 @@ int16_t streamencoder::raisefor(int k, int16_t planes, int32_t slice) {
 }
 
 void streamencoder::writepayload() {
-    const bool joint = cfg.jointcoding != 0;
-    const bool sideinfo = cfg.weighton != 0 && cfg.weightmode != 2;
+    const bool joint = cfg.coding.jointcoding != 0;
+    const bool sideinfo = cfg.coding.weighton != 0 && cfg.coding.weightmode != 2;
 
     const int32_t payload = words - hwords;
     const int coders = joint ? 1 : nch;

@@ -27,10 +27,7 @@ int zatenc::setup(const encodersettings& s, int16_t index) {
     const int32_t framesamples = 1024;
     const int32_t shortsamples = shortblocklength(index);
     const int32_t blocks = framesamples / shortsamples;
-    shortbandtype = s.shortbandtype;
-    longbandtype = s.longbandtype;
-    shorterbbase = s.shorterbbase;
-    longerbbase = s.longerbbase;
+    config = s.coding;
     if (arrayalloc_codec(framesamples, shortsamples, blocks, framesamples / 2 + shortsamples / 2, 32, 32) !=
         0)
         return 1;
@@ -40,24 +37,6 @@ int zatenc::setup(const encodersettings& s, int16_t index) {
     desired.assign(nblock, std::vector<double>(nbandmax, 0.0));
     peak = desired;
     bandgain = desired;
-
-    weighton = s.weighton;
-    weightmode = s.weightmode;
-    crcon = s.crcon;
-    crclevel = s.crclevel;
-    weightstep = s.weightstep;
-    weightbits = s.weightbits;
-    weightrefbits = s.weightrefbits;
-    wparamshort = s.wparamshort;
-    wparamlong = s.wparamlong;
-    wstepmode = s.wstepmode;
-    wsignmode = s.wsignmode;
-    wpredmode = s.wpredmode;
-    scfresmode = s.scfresmode;
-    scanmode = s.scanmode;
-    runmode = s.runmode;
-    runparam = s.runparam;
-    refinefirst = s.refinefirst;
     return 0;
 }
 
@@ -75,7 +54,7 @@ void zatenc::analyse(const double* span) {
 void zatenc::maskweights() {
     const int32_t blocklen = isshortmode(blockmode) ? shortlen : longlen;
     forgroups([&](int32_t g, int32_t e) {
-        maskingweights(mdctbuf, g, e, bandsizes(), nbandcoded, blocklen, fs_khz, weightstep,
+        maskingweights(mdctbuf, g, e, bandsizes(), nbandcoded, blocklen, fs_khz, config.weightstep,
                        desired[g].data());
     });
 }

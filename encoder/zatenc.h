@@ -17,8 +17,8 @@
 
 class zatenc : public codec {
   public:
-    // Allocates the arrays for the sample rate, builds windows, band layouts and the
-    // analysis, and copies the configuration. Returns 1 when an array could not be
+    // Takes the coding configuration, allocates the arrays for the sample rate, builds
+    // windows, band layouts and the analysis. Returns 1 when an array could not be
     // allocated (after its message), else 0.
     int setup(const encodersettings& settings, int16_t srindex);
 

@@ -68,7 +68,7 @@ void streamjob::decodeZAT() {
         return;
     }
     reader.channels = nch;
-    reader.splittest = jointcoding == 0;
+    reader.splittest = config.jointcoding == 0;
 
     nbiterrors = 0;
     nbitsseen = 0;

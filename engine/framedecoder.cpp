@@ -22,7 +22,7 @@ bool framedecoder::build() {
     doc.nband2 = first.maxlongbands;
 
     scaledlength = doc.scaledframelen(doc.scaledbitrate);
-    if (doc.jointcoding == 0) {
+    if (doc.config.jointcoding == 0) {
         while ((scaledlength - reader.H) % nch != 0) scaledlength += 1;
         channelscaled = static_cast<int16_t>((scaledlength - reader.H) / nch);
     }
@@ -34,7 +34,7 @@ bool framedecoder::build() {
         if (decoder.arrayalloc_zatdec(doc.longlen, doc.shortlen, doc.nblock, doc.midpoint, doc.nband1,
                                       doc.nband2) != 0)
             return false;
-    for (zatdec& decoder : channels) handover_channel_once(doc, decoder, srindex);
+    for (zatdec& decoder : channels) handover_channel_once(decoder, srindex);
     // Built in both coding modes; used only under joint coding.
     return joint.jarrayalloc(doc.longlen, doc.shortlen, doc.nblock, doc.nband1, doc.nband2) == 0;
 }
@@ -66,7 +66,8 @@ void framedecoder::countpasscrc(const decoderstate& decoder, bool lost, bool con
 }
 
 void framedecoder::countsidecrc(const uint16_t* payload, int16_t sidecrcwords, bool lost, bool concealed) {
-    const bool checked = doc.crcon == 1 && doc.weighton != 0 && doc.weightmode != 2;
+    const codingconfig& c = doc.config;
+    const bool checked = c.crcon == 1 && c.weighton != 0 && c.weightmode != 2;
     if (!checked || lost || concealed) return;
     // Zero words pass any CRC check: only a check over data vouches for the frame.
     const int32_t words = std::clamp<int32_t>(sidecrcwords, 0, reader.flen - reader.H);
@@ -81,7 +82,7 @@ void framedecoder::countconcealed(bool concealed, int32_t channel, int64_t frame
 }
 
 void framedecoder::decode(bool lost, int64_t frameno) {
-    if (doc.jointcoding == 0)
+    if (doc.config.jointcoding == 0)
         decodeseparate(lost, frameno);
     else
         decodejoint(lost, frameno);
@@ -92,10 +93,9 @@ void framedecoder::decodeseparate(bool lost, int64_t frameno) {
     bool counted = false;
     for (int16_t c = 0; c < nch; c++) {
         zatdec& decoder = channels[static_cast<size_t>(c)];
-        handover_channel_frame(doc, decoder, false);
         // Each channel has its own slice of the payload.
-        decoder.wordbuf = doc.framebuf + reader.H + c * reader.channelpayload;
-        decoder.wordlimit = doc.framebuf + framebufwords;
+        decoder.reader.wordbuf = doc.framebuf + reader.H + c * reader.channelpayload;
+        decoder.reader.wordlimit = doc.framebuf + framebufwords;
         decoder.outbuf = doc.pcm_buf.get();
         decoder.payloadwords = reader.channelpayload;
         decoder.decodewords = channelscaled;
@@ -115,7 +115,7 @@ void framedecoder::decodeseparate(bool lost, int64_t frameno) {
         decoder.decode_frame();
         const bool concealed = decoder.blockmode >= LOST_FRAME;
         countpasscrc(decoder, lost, concealed, c, frameno);
-        countsidecrc(decoder.wordbuf, h.crcwords[c], lost, concealed);
+        countsidecrc(decoder.reader.wordbuf, h.crcwords[c], lost, concealed);
         countconcealed(concealed, c, frameno, counted);
         convert(c);
     }
@@ -123,9 +123,8 @@ void framedecoder::decodeseparate(bool lost, int64_t frameno) {
 
 void framedecoder::decodejoint(bool lost, int64_t frameno) {
     const decodeheader& h = reader.header;
-    handover_joint_frame(doc, joint);
-    joint.wordbuf = doc.framebuf + reader.H;
-    joint.wordlimit = doc.framebuf + framebufwords;
+    joint.reader.wordbuf = doc.framebuf + reader.H;
+    joint.reader.wordlimit = doc.framebuf + framebufwords;
     // A lost frame is not read: its damaged length means nothing.
     joint.payloadwords = lost ? int16_t{0} : static_cast<int16_t>(reader.flen - reader.H);
     joint.decodewords = static_cast<int16_t>(scaledlength - reader.H);
@@ -141,12 +140,11 @@ void framedecoder::decodejoint(bool lost, int64_t frameno) {
     joint.chdec = channels.data();
     joint.decode_frame();
     countpasscrc(joint, lost, joint.blockmode == LOST_FRAME, -1, frameno);
-    countsidecrc(joint.wordbuf, h.crcwords[0], lost, joint.blockmode == LOST_FRAME);
+    countsidecrc(joint.reader.wordbuf, h.crcwords[0], lost, joint.blockmode == LOST_FRAME);
     bool counted = false;
 
     for (int16_t c = 0; c < nch; c++) {
         zatdec& decoder = channels[static_cast<size_t>(c)];
-        handover_channel_frame(doc, decoder, true);
         decoder.outbuf = doc.pcm_buf.get();
         decoder.srindex = srindex;
         decoder.nbandcoded = h.codedbands;

@@ -1,26 +1,23 @@
 #pragma once
-// What the document hands to each decoder, once per operation and before every frame.
-// The frame values (payload pointer and sizes, lost flag, header fields) are handed by
-// the decode driver itself.
+// What the document hands to each decoder once per operation. The frame values (payload
+// pointer and sizes, lost flag, header fields) are handed by the decode driver itself.
 #include <cstdint>
 
 #include "engine/streamjob.h"
 
 class zatdec;
-class jzatdec;
 
-// Before anything else: the job's message sink and random source, which a decoder of
-// one of its operations shows and draws through.
+// Before anything else: the job's message sink and random source, which a decoder of one
+// of its operations shows and draws through, its coding configuration and output-bitrate
+// mode.
 template <class decoderclass> void handover_job(streamjob& job, decoderclass& decoder) {
     decoder.messages = job.hooks.messages;
+    decoder.reader.messages = job.hooks.messages;
     decoder.random = &job.random;
+    decoder.config = job.config;
+    decoder.budgetmode = job.outputbitratemode;
 }
 
-// Once, after the first header: sample rate, band layouts and the initial previous block
-// mode (initblockmode 1 gives ALL_LONG, 0 and 2 give ALL_SHORT).
-void handover_channel_once(const streamjob& doc, zatdec& decoder, int16_t srindex);
-// Before every frame: the channel decoder's configuration; the coefficient-decoding
-// settings only under separate coding, the stored-sign switch only under joint coding.
-void handover_channel_frame(const streamjob& doc, zatdec& decoder, bool joint);
-// Before every frame: the joint decoder's configuration.
-void handover_joint_frame(const streamjob& doc, jzatdec& decoder);
+// Once, after the first header and the allocation: sample rate, band layouts and the
+// initial previous block mode (initblockmode 1 gives ALL_LONG, 0 and 2 give ALL_SHORT).
+void handover_channel_once(zatdec& decoder, int16_t srindex);

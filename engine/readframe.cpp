@@ -13,18 +13,14 @@ constexpr int16_t minframewords = 8;
 
 framereader::framereader(streamjob& owner, std::FILE* file, int64_t length, bool inject)
     : filelength(length), bytesleft(length), doc(owner), input(file), injecterrors(inject) {
-    H = headerwords_for(doc.weighton, doc.weightmode, doc.jointcoding);
+    H = headerwords_for(doc.config.weighton, doc.config.weightmode, doc.config.jointcoding);
     header.messages = doc.hooks.messages;
     header.wordbuf = doc.framebuf;
     header.wordlimit = doc.framebuf + framebufwords;
     header.headerwords = H;
     header.framelen = doc.framelen;
     header.synctolerance = doc.synctolerance;
-    header.scfresmode = doc.scfresmode;
-    header.jointcoding = doc.jointcoding;
-    header.weightmode = doc.weightmode;
-    header.weightshare = doc.weightshare;
-    header.weighton = doc.weighton;
+    header.config = doc.config;
 }
 
 bool framereader::readheaderwords() {

@@ -88,7 +88,7 @@ void streamjob::scaleZAT() {
     fs_khz = samplerate_khz(srindex);
     const auto rate = ratehz(fs_khz);
     nblock = reader.header.nblock;
-    const bool separate = jointcoding == 0;
+    const bool separate = config.jointcoding == 0;
     reader.channels = nch;
     reader.splittest = separate;
 
@@ -107,11 +107,7 @@ void streamjob::scaleZAT() {
     writer.setsizes();
     writer.headerwords = H;
     writer.channels = nch;
-    writer.scfresmode = scfresmode;
-    writer.jointcoding = jointcoding;
-    writer.weightmode = weightmode;
-    writer.weightshare = weightshare;
-    writer.weighton = weighton;
+    writer.config = config;
 
     int64_t frames = 0, written = 0, inwords = 0, outwords = 0;
     int32_t lastpercent = -1;

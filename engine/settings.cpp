@@ -10,7 +10,19 @@
 
 namespace {
 
-using member = std::variant<double streamjob::*, int32_t streamjob::*, int16_t streamjob::*>;
+// A member of the job, or of the coding configuration that the job holds.
+using member = std::variant<double streamjob::*, int32_t streamjob::*, int16_t streamjob::*,
+                            double codingconfig::*, int32_t codingconfig::*, int16_t codingconfig::*>;
+
+template <class job, class T> decltype(auto) at(job& doc, T streamjob::*field) {
+    return (doc.*field);
+}
+template <class job, class T> decltype(auto) at(job& doc, T codingconfig::*field) {
+    return (doc.config.*field);
+}
+template <class owner, class T> constexpr bool integral(T owner::*) {
+    return std::is_integral_v<T>;
+}
 
 struct entry {
     const char* name;
@@ -24,44 +36,44 @@ struct entry {
 const entry entries[] = {
     {"ber", &streamjob::ber, 0.0, 0.002},
     {"scaledbitrate", &streamjob::scaledbitrate, 0.0, 100000.0},
-    {"concealatten", &streamjob::concealatten, 0.0, 100.0},
-    {"noisestart", &streamjob::noisestart, 0.0, 48.0},
-    {"shorterbbase", &streamjob::shorterbbase, 1.0, 1000.0},
-    {"longerbbase", &streamjob::longerbbase, 1.0, 1000.0},
-    {"recon0", &streamjob::recon0, 0.0, 1.0},
-    {"recon1", &streamjob::recon1, 0.0, 1.0},
-    {"weightstep", &streamjob::weightstep, 0.0, 12.0},
-    {"crclevel", &streamjob::crclevel, 0, 3},
-    {"scanmode", &streamjob::scanmode, 0, 2},
-    {"initblockmode", &streamjob::initblockmode, 0, 2},
-    {"chaninterleave", &streamjob::chaninterleave, 0, 1},
-    {"fillthreshold", &streamjob::fillthreshold, 0, 100},
-    {"concealatten_on", &streamjob::concealatten_on, 0, 1},
-    {"concealmethod", &streamjob::concealmethod, 0, 3},
-    {"signrandom_on", &streamjob::signrandom_on, 0, 1},
-    {"signstored_on", &streamjob::signstored_on, 0, 1},
+    {"concealatten", &codingconfig::concealatten, 0.0, 100.0},
+    {"noisestart", &codingconfig::noisestart, 0.0, 48.0},
+    {"shorterbbase", &codingconfig::shorterbbase, 1.0, 1000.0},
+    {"longerbbase", &codingconfig::longerbbase, 1.0, 1000.0},
+    {"recon0", &codingconfig::recon0, 0.0, 1.0},
+    {"recon1", &codingconfig::recon1, 0.0, 1.0},
+    {"weightstep", &codingconfig::weightstep, 0.0, 12.0},
+    {"crclevel", &codingconfig::crclevel, 0, 3},
+    {"scanmode", &codingconfig::scanmode, 0, 2},
+    {"initblockmode", &codingconfig::initblockmode, 0, 2},
+    {"chaninterleave", &codingconfig::chaninterleave, 0, 1},
+    {"fillthreshold", &codingconfig::fillthreshold, 0, 100},
+    {"concealatten_on", &codingconfig::concealatten_on, 0, 1},
+    {"concealmethod", &codingconfig::concealmethod, 0, 3},
+    {"signrandom_on", &codingconfig::signrandom_on, 0, 1},
+    {"signstored_on", &codingconfig::signstored_on, 0, 1},
     {"errorsenabled", &streamjob::errorsenabled, 0, 1},
-    {"wstepmode", &streamjob::wstepmode, 0, 1},
-    {"wsignmode", &streamjob::wsignmode, 0, 2},
-    {"wpredmode", &streamjob::wpredmode, 0, 2},
-    {"shortbandtype", &streamjob::shortbandtype, 0, 1},
-    {"longbandtype", &streamjob::longbandtype, 0, 1},
+    {"wstepmode", &codingconfig::wstepmode, 0, 1},
+    {"wsignmode", &codingconfig::wsignmode, 0, 2},
+    {"wpredmode", &codingconfig::wpredmode, 0, 2},
+    {"shortbandtype", &codingconfig::shortbandtype, 0, 1},
+    {"longbandtype", &codingconfig::longbandtype, 0, 1},
     {"outputbitratemode", &streamjob::outputbitratemode, 0, 1},
-    {"runmode", &streamjob::runmode, 0, 2},
+    {"runmode", &codingconfig::runmode, 0, 2},
     {"synctolerance", &streamjob::synctolerance, 0, 16},
-    {"wparamshort", &streamjob::wparamshort, 0, 8},
-    {"wparamlong", &streamjob::wparamlong, 0, 8},
-    {"runparam", &streamjob::runparam, 1, 8},
-    {"refinefirst", &streamjob::refinefirst, 0, 1},
-    {"scfresmode", &streamjob::scfresmode, 0, 2},
-    {"jointcoding", &streamjob::jointcoding, 0, 1},
-    {"crcon", &streamjob::crcon, 0, 1},
-    {"weightmode", &streamjob::weightmode, 0, 2},
-    {"weightshare", &streamjob::weightshare, 0, 1},
-    {"weighton", &streamjob::weighton, 0, 1},
-    {"reconmode", &streamjob::reconmode, 0, 4},
-    {"weightbits", &streamjob::weightbits, 1, 8},
-    {"weightrefbits", &streamjob::weightrefbits, 1, 8},
+    {"wparamshort", &codingconfig::wparamshort, 0, 8},
+    {"wparamlong", &codingconfig::wparamlong, 0, 8},
+    {"runparam", &codingconfig::runparam, 1, 8},
+    {"refinefirst", &codingconfig::refinefirst, 0, 1},
+    {"scfresmode", &codingconfig::scfresmode, 0, 2},
+    {"jointcoding", &codingconfig::jointcoding, 0, 1},
+    {"crcon", &codingconfig::crcon, 0, 1},
+    {"weightmode", &codingconfig::weightmode, 0, 2},
+    {"weightshare", &codingconfig::weightshare, 0, 1},
+    {"weighton", &codingconfig::weighton, 0, 1},
+    {"reconmode", &codingconfig::reconmode, 0, 4},
+    {"weightbits", &codingconfig::weightbits, 1, 8},
+    {"weightrefbits", &codingconfig::weightrefbits, 1, 8},
     {"dither", &streamjob::dither, 0, 1},
     {"errormodel", &streamjob::errormodel, 0, 3},
     {"gamma", &streamjob::gamma, 0.0, 1.0},
@@ -91,7 +103,7 @@ const entry* findentry(std::string_view name) {
 }
 
 bool isinteger(const entry& e) {
-    return !std::holds_alternative<double streamjob::*>(e.field);
+    return std::visit([](auto field) { return integral(field); }, e.field);
 }
 
 std::string shortnumber(double value) {
@@ -135,7 +147,7 @@ std::optional<std::string> gettextsetting(const streamjob& doc, std::string_view
 std::optional<double> getsetting(const streamjob& doc, std::string_view name) {
     const entry* e = findentry(name);
     if (!e) return std::nullopt;
-    return std::visit([&doc](auto field) { return static_cast<double>(doc.*field); }, e->field);
+    return std::visit([&doc](auto field) { return static_cast<double>(at(doc, field)); }, e->field);
 }
 
 setresult setsetting(streamjob& doc, std::string_view name, double value) {
@@ -147,7 +159,8 @@ setresult setsetting(streamjob& doc, std::string_view name, double value) {
     if (value < e->minimum || value > e->maximum) return setresult::outofrange;
     std::visit(
         [&doc, value](auto field) {
-            doc.*field = static_cast<std::remove_reference_t<decltype(doc.*field)>>(value);
+            auto& target = at(doc, field);
+            target = static_cast<std::remove_reference_t<decltype(target)>>(value);
         },
         e->field);
     return setresult::ok;

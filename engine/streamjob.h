@@ -15,6 +15,7 @@
 
 #include "base/message.h"
 #include "base/random.h"
+#include "codec/codingconfig.h"
 #include "engine/errors/bursthistogram.h"
 #include "engine/errors/errorchannel.h"
 #include "engine/runreport.h"
@@ -72,31 +73,11 @@ class streamjob {
 
     double ber = 0.0;
     double scaledbitrate = 80.0;
-    double concealatten = 1.5;
-    double noisestart = 0.5;
-    double shorterbbase = 80.0;
-    double longerbbase = 45.0;
     double fs_khz = 48.0;
-    double recon0 = 0.4;
-    double recon1 = 0.45;
-    double weightstep = 3.0;
-    int32_t crclevel = 0;
-    int32_t scanmode = 1;
-    int32_t initblockmode = 2;
-    int32_t chaninterleave = 1;
-    int32_t fillthreshold = 4;
-    int32_t concealatten_on = 1;
-    int32_t concealmethod = 1;
-    int32_t signrandom_on = 1;
-    int32_t signstored_on = 1;
+    // The coding configuration the decoders receive once per operation.
+    codingconfig config;
     int32_t errorsenabled = 1;
-    int32_t wstepmode = 0;
-    int32_t wsignmode = 0;
-    int32_t wpredmode = 1;
-    int32_t shortbandtype = 1;
-    int32_t longbandtype = 1;
     int32_t outputbitratemode = 0;
-    int32_t runmode = 2;
     int32_t synctolerance = 1;
     int32_t shortlen = 128; // the stream-derived values hold those of a 48 kHz stream until
     int32_t longlen = 1024; // the first operation replaces them
@@ -105,20 +86,7 @@ class streamjob {
     int32_t nblock = 8;
     int32_t framelen = 1024;
     int32_t midpoint = 576; // framelen/2 + shortlen/2, handed to arrayalloc_zatdec
-    int32_t wparamshort = 2;
-    int32_t wparamlong = 1;
-    int32_t runparam = 1;
-    int32_t refinefirst = 0;
-    int32_t scfresmode = 2;
-    int32_t jointcoding = 1;
-    int32_t crcon = 1;
-    int32_t weightmode = 2;
-    int32_t weightshare = 1;
-    int32_t weighton = 1;
-    int32_t reconmode = 4;
     int16_t srindex = 7;
-    int16_t weightbits = 4;
-    int16_t weightrefbits = 6;
     std::string bitstreampath;
     std::string scaledpath;
     std::string wavpath;

@@ -56,8 +56,8 @@ fuzzframe chooseframe(fuzzinput& in, int32_t nblock) {
 // The header fields both decoders take (their frame fields have the same names). The
 // payload length is the caller's: the joint decoder reads nothing of a lost frame.
 template <class decoderclass> void handframe(decoderclass& decoder, fuzzframe& frame) {
-    decoder.wordbuf = frame.payload.data();
-    decoder.wordlimit = frame.payload.data() + frame.payload.size();
+    decoder.reader.wordbuf = frame.payload.data();
+    decoder.reader.wordlimit = frame.payload.data() + frame.payload.size();
     decoder.decodewords = frame.decodewords;
     decoder.ratescale = 1.0;
     decoder.framelost = frame.lost ? 1 : 0;
@@ -85,7 +85,7 @@ void runframes(const uint8_t* data, size_t size, bool joint, framedecoder decode
     fuzzrun run(data, size);
     fuzzinput& in = run.in;
     CTonvexDoc& doc = run.doc;
-    if (joint) doc.jointcoding = 1;
+    if (joint) doc.config.jointcoding = 1;
     const auto srindex = static_cast<int16_t>(in.choose(8));
     const int chosen = 1 + in.choose(2);
     doc.srindex = srindex;
@@ -99,7 +99,7 @@ void runframes(const uint8_t* data, size_t size, bool joint, framedecoder decode
         handover_job(doc, decoder);
         built = built && decoder.arrayalloc_zatdec(doc.longlen, doc.shortlen, doc.nblock, doc.midpoint,
                                                    doc.nband1, doc.nband2) == 0;
-        if (built) handover_channel_once(doc, decoder, srindex);
+        if (built) handover_channel_once(decoder, srindex);
     }
     std::vector<int16_t> pcm(channels.size() * static_cast<size_t>(doc.framelen));
     const int frames = 1 + in.choose(4);
@@ -116,7 +116,6 @@ int fuzz_channelframe(const uint8_t* data, size_t size) {
     runframes(data, size, false,
               [](CTonvexDoc& doc, std::vector<zatdec>& channels, fuzzframe& frame, int16_t* pcm) {
                   zatdec& decoder = channels[0];
-                  handover_channel_frame(doc, decoder, false);
                   handframe(decoder, frame);
                   decoder.outbuf = doc.pcm_buf.get();
                   decoder.payloadwords = frame.payloadwords;
@@ -145,7 +144,6 @@ int fuzz_jointframe(const uint8_t* data, size_t size) {
                           return false;
                       allocated = true;
                   }
-                  handover_joint_frame(doc, joint);
                   handframe(joint, frame);
                   joint.payloadwords = frame.lost ? int16_t{0} : frame.payloadwords;
                   joint.nchan = static_cast<int16_t>(channels.size());
@@ -158,12 +156,11 @@ int fuzz_jointframe(const uint8_t* data, size_t size) {
                             "joint block mode outside 0..4");
                   for (size_t c = 0; c < channels.size(); ++c) {
                       zatdec& decoder = channels[c];
-                      handover_channel_frame(doc, decoder, true);
                       decoder.outbuf = doc.pcm_buf.get();
                       decoder.srindex = doc.srindex;
                       decoder.blockmode = joint.blockmode;
                       decoder.nbandcoded = frame.codedbands;
-                      decoder.signmode = doc.jointcoding;
+                      decoder.signmode = doc.config.jointcoding;
                       decoder.crcerror = joint.crcerror;
                       decoder.crcerrorpos = joint.crcerrorpos;
                       joint.makesigns();

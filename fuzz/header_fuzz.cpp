@@ -13,26 +13,27 @@
 namespace {
 
 void configure(frameheader& header, fuzzinput& in) {
-    header.weighton = in.choose(2);
-    header.weightmode = in.choose(3);
-    header.jointcoding = in.choose(2);
-    header.scfresmode = in.choose(3);
+    header.config.weighton = in.choose(2);
+    header.config.weightmode = in.choose(3);
+    header.config.jointcoding = in.choose(2);
+    header.config.scfresmode = in.choose(3);
     header.synctolerance = in.choose(17);
-    header.headerwords = headerwords_for(header.weighton, header.weightmode, header.jointcoding);
+    header.headerwords =
+        headerwords_for(header.config.weighton, header.config.weightmode, header.config.jointcoding);
 }
 
 bool sameheader(const frameheader& a, const frameheader& b) {
     if (a.frameindex != b.frameindex || a.framewords != b.framewords || a.channels != b.channels ||
         a.srindex != b.srindex || a.blockmode != b.blockmode || a.codedbands != b.codedbands)
         return false;
-    const int n = a.jointcoding != 0 ? 1 : a.channels;
+    const int n = a.config.jointcoding != 0 ? 1 : a.channels;
     for (int ch = 0; ch < n; ++ch) {
-        if (a.weighton == 0 || a.weightmode == 2) {
+        if (a.config.weighton == 0 || a.config.weightmode == 2) {
             if (a.bitplanes[ch] != b.bitplanes[ch]) return false;
         } else if (a.crcwords[ch] != b.crcwords[ch]) {
             return false;
         }
-        if (a.weighton != 0 && a.weightmode == 2 &&
+        if (a.config.weighton != 0 && a.config.weightmode == 2 &&
             !std::equal(a.groupflags[ch], a.groupflags[ch] + 16, b.groupflags[ch]))
             return false;
     }

@@ -29,7 +29,7 @@ decodeheader headerconfig(CTonvexDoc& doc) {
 }
 
 int64_t framebound(const CTonvexDoc& doc, int64_t bytes) {
-    const int64_t H = headerwords_for(doc.weighton, doc.weightmode, doc.jointcoding);
+    const int64_t H = headerwords_for(doc.config.weighton, doc.config.weightmode, doc.config.jointcoding);
     return 16 * (bytes / (2 * H) + 1);
 }
 

@@ -100,8 +100,10 @@ void codec::setsamplerate(int16_t index) {
 }
 
 void codec::setbands() {
-    bandlayout(messages, bndsize1.data(), nband1, shortbandtype, shorterbbase, 2 * shortlen, fs_khz);
-    bandlayout(messages, bndsize2.data(), nband2, longbandtype, longerbbase, 2 * longlen, fs_khz);
+    bandlayout(messages, bndsize1.data(), nband1, config.shortbandtype, config.shorterbbase, 2 * shortlen,
+               fs_khz);
+    bandlayout(messages, bndsize2.data(), nband2, config.longbandtype, config.longerbbase, 2 * longlen,
+               fs_khz);
 }
 
 void codec::makewindow(double* table, int32_t length) const {

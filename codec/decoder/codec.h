@@ -1,15 +1,15 @@
 #pragma once
 // Per-channel codec state: geometry, band layouts, integer and double spectra, weights,
-// synthesis buffers and the configuration handed in before every frame. Shared by the
-// decoder (zatdec) and the encoder. No virtual operations.
+// synthesis buffers and the coding configuration. Shared by the decoder (zatdec) and the
+// encoder. No virtual operations.
 //
 // Scales: mdcti holds signed integer coefficients at full scale 2147483647; mdctbuf
 // holds the spectrum after the band gains (doubles, synthesis output nominally +-1.0).
 #include <cstdint>
 #include <vector>
 
-#include "base/bitstream.h"
 #include "base/message.h"
+#include "codec/codingconfig.h"
 
 enum blockmodes : int16_t {
     ALL_SHORT = 0,
@@ -30,8 +30,11 @@ inline bool islongmode(int blockmode) {
     return blockmode == ALL_LONG || blockmode == LONG_SHORT || blockmode == CONCEALED_LONG;
 }
 
-class codec : public bitstream {
+class codec {
   public:
+    messagesink messages; // allocation and band-layout failures
+    codingconfig config;
+
     // Geometry, set by arrayalloc_codec.
     int32_t longlen = 0, shortlen = 0, nblock = 0, speclen = 0, framelen = 0;
     int32_t midpoint = 0; // framelen/2 + shortlen/2; stored, not used by any decoding step
@@ -53,10 +56,6 @@ class codec : public bitstream {
     std::vector<std::vector<int16_t>> weightflag; // 0 none, 1 received, 2 confirmed by a CRC
     std::vector<int32_t> bndsize1, bndsize2;
 
-    // Band layouts.
-    int32_t shortbandtype = 1, longbandtype = 1;
-    double shorterbbase = 80.0, longerbbase = 45.0;
-
     // Windows.
     int32_t windowshape = 1;
     double kbdalpha = 3.0;
@@ -69,14 +68,7 @@ class codec : public bitstream {
     int16_t sidecrcwords = 0;
     double fs_khz = 48.0;
 
-    // Configuration, copied in before every frame.
-    int32_t weighton = 1, weightmode = 2, crcon = 1;
-    double weightstep = 3.0;
-    int16_t weightbits = 4, weightrefbits = 6;
-    int32_t wparamshort = 2, wparamlong = 1;
-    int32_t wstepmode = 0, wsignmode = 0, wpredmode = 1;
-    int32_t scfresmode = 2, scanmode = 1, runmode = 2, runparam = 1, refinefirst = 0;
-    int32_t runparammin = 1;
+    int32_t runparammin = 1; // lower limit of the adaptive run parameter
 
     // Allocates every array for the geometry; shows the allocation messages and returns
     // 1 when an array could not be allocated (the decoder must then not be used), else 0.
@@ -86,7 +78,7 @@ class codec : public bitstream {
     void reset_sideinfo();
     void reset_spectrum();
     void setsamplerate(int16_t srindex);
-    // Builds bndsize1 and bndsize2 from the layout settings and fs_khz.
+    // Builds bndsize1 and bndsize2 from the band layouts of config and fs_khz.
     void setbands();
     // Fills table[0..length-1] with the window selected by windowshape (0 sine, else
     // Kaiser-Bessel-derived with kbdalpha): the rising half, then its mirror image.

@@ -30,6 +30,7 @@ struct framespectrum {
 // bands: the channel whose coded bands and band tables hold (channel 0 under joint coding).
 template <class decoderstate>
 framespectrum framespectrumof(const decoderstate& d, const zatdec& bands, int32_t budget) {
+    const codingconfig& c = d.config;
     framespectrum f;
     const bool shortframe = isshortframe(d.blockmode);
     if (!shortframe && !islongframe(d.blockmode)) return f;
@@ -41,12 +42,12 @@ framespectrum framespectrumof(const decoderstate& d, const zatdec& bands, int32_
         static_cast<int16_t>(std::clamp<int32_t>(bands.nbandcoded, 0, static_cast<int32_t>(sizes.size())));
     int32_t ncoef = 0;
     for (int32_t j = 0; j < nband; ++j) ncoef += sizes[j];
-    f.args = {f.rows, ncoef,        shortframe ? d.scanmode : 0,
-              budget, d.runmode,    d.runparam,
-              nband,  sizes.data(), shortframe ? d.wparamshort : d.wparamlong};
-    if (d.weightmode == 0 || d.weightmode == 1 || (d.weightmode == 2 && d.crcon == 0))
+    f.args = {f.rows, ncoef,        shortframe ? c.scanmode : 0,
+              budget, c.runmode,    c.runparam,
+              nband,  sizes.data(), shortframe ? c.wparamshort : c.wparamlong};
+    if (c.weightmode == 0 || c.weightmode == 1 || (c.weightmode == 2 && c.crcon == 0))
         f.decoder = passdecoder_kind::plain;
-    else if (d.weightmode == 2)
+    else if (c.weightmode == 2)
         f.decoder = passdecoder_kind::protectedpasses;
     return f;
 }

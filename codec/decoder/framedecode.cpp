@@ -14,17 +14,17 @@ void zatdec::reset_framespectrum() {
 }
 
 void zatdec::decode_frame() {
-    startpayload(*this, payloadwords);
+    startpayload(reader, payloadwords, config.crclevel);
     reset_sideinfo();
     reset_framespectrum();
-    if (framelost == 0 && wordbuf != nullptr) {
+    if (framelost == 0 && reader.wordbuf != nullptr) {
         decodewords = allowedwords(budgetmode, decodewords, payloadwords, ratescale);
-        bitsleft = static_cast<int16_t>(16 * decodewords);
+        reader.bitsleft = static_cast<int16_t>(16 * decodewords);
         setsamplerate(srindex);
         bool damaged = false;
-        if (weighton == 1 && (weightmode == 0 || weightmode == 1)) {
+        if (config.weighton == 1 && (config.weightmode == 0 || config.weightmode == 1)) {
             read_sideinfo();
-            damaged = crcon == 1 && !sideinfointact(*this, sidecrcwords, payloadwords);
+            damaged = config.crcon == 1 && !sideinfointact(reader, sidecrcwords, payloadwords);
         }
         if (damaged) {
             blockmode = LOST_FRAME;
@@ -47,16 +47,13 @@ void zatdec::output_frame() {
 }
 
 void zatdec::decode_spectrum() {
-    const framespectrum f = framespectrumof(*this, *this, bitsleft);
+    const framespectrum f = framespectrumof(*this, *this, reader.bitsleft);
     if (!f.coded) return;
     clearcoefficients(*this, f);
-    const passargs& a = f.args;
     if (f.decoder == passdecoder_kind::protectedpasses)
-        pwcsig_decode_crc(a.nblk, a.ncoef, a.scan, a.budget, a.runmode, a.runparam, a.nband, a.bandsizes,
-                          a.wparam);
+        pwcsig_decode_crc(f.args);
     else if (f.decoder == passdecoder_kind::plain)
-        pwcsig_decode(a.nblk, a.ncoef, a.scan, a.budget, a.runmode, a.runparam, a.nband, a.bandsizes,
-                      a.wparam);
+        pwcsig_decode(f.args);
     tospectrum(*this, f);
-    if (weighton == 1) apply_weights();
+    if (config.weighton == 1) apply_weights();
 }

@@ -7,8 +7,9 @@ int16_t usablepayload(int16_t payloadwords) {
     return std::clamp<int16_t>(payloadwords, 0, maxpayloadwords);
 }
 
-void startpayload(bitstream& reader, int16_t payloadwords) {
+void startpayload(bitstream& reader, int16_t payloadwords, int32_t crclevel) {
     reader.resetbits();
+    reader.crclevel = crclevel;
     if (reader.wordbuf == nullptr) return;
     reader.wordlimit = reader.wordbuf + usablepayload(payloadwords) + 1;
     reader.primereader();

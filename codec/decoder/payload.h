@@ -12,10 +12,11 @@ inline constexpr int16_t maxpayloadwords = 511;
 // payloadwords cut to 0..maxpayloadwords.
 int16_t usablepayload(int16_t payloadwords);
 
-// resetbits, the word limit and the primed reader for the payload at reader.wordbuf. The
-// reader may load the payload and the one word of read-ahead behind it (the frame buffer
-// always has it); words beyond read as 0 whatever the budget arithmetic says.
-void startpayload(bitstream& reader, int16_t payloadwords);
+// resetbits, the word limit, the CRC level and the primed reader for the payload at
+// reader.wordbuf. The reader may load the payload and the one word of read-ahead behind
+// it (the frame buffer always has it); words beyond read as 0 whatever the budget
+// arithmetic says.
+void startpayload(bitstream& reader, int16_t payloadwords, int32_t crclevel);
 
 // Payload words the frame decode may read: all of them in budgetmode 0, decodewords
 // scaled by ratescale (rounded, cut to 0..payload) in budgetmode 1.

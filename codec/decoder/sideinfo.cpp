@@ -23,7 +23,7 @@ void readsideinfo(bitstream& reader, zatdec& target, int16_t& topbitplane, const
     const bool shortframe = isshortframe(layout.blockmode);
     const int32_t nblocks =
         shortframe ? std::clamp<int32_t>(layout.nblock, 0, static_cast<int32_t>(target.scfres.size())) : 1;
-    if (shortframe && (layout.scfresmode == 1 || layout.scfresmode == 2) && nblocks > 1 &&
+    if (shortframe && (layout.config.scfresmode == 1 || layout.config.scfresmode == 2) && nblocks > 1 &&
         granted(nblocks - 1))
         for (int32_t b = 1; b < nblocks; ++b) target.scfres[b] = static_cast<int16_t>(read(1));
 
@@ -31,10 +31,10 @@ void readsideinfo(bitstream& reader, zatdec& target, int16_t& topbitplane, const
     const int32_t weightbits = std::max<int32_t>(layout.code.weightbits, 0);
     for (int32_t b = 0; b < nblocks; ++b) {
         if (b != 0 && target.scfres[b] == 0) continue; // only group leaders carry weights
-        if (granted(layout.weightrefbits))
-            target.weightref[b] = static_cast<int16_t>(read(layout.weightrefbits));
+        if (granted(layout.config.weightrefbits))
+            target.weightref[b] = static_cast<int16_t>(read(layout.config.weightrefbits));
         std::vector<int16_t>& weights = target.weight[b];
-        if (layout.weightmode == 0) {
+        if (layout.config.weightmode == 0) {
             if (granted(nbands * weightbits))
                 for (int32_t j = 0; j < nbands; ++j) weights[j] = static_cast<int16_t>(read(weightbits));
         } else {
@@ -48,7 +48,7 @@ void readsideinfo(bitstream& reader, zatdec& target, int16_t& topbitplane, const
         }
     }
 
-    if (layout.crcon == 1 && layout.readcrcword) {
+    if (layout.config.crcon == 1 && layout.readcrcword) {
         if (reader.bitpos != 0) {
             const int32_t fill = 16 - reader.bitpos;
             read(fill);
@@ -62,5 +62,5 @@ void readsideinfo(bitstream& reader, zatdec& target, int16_t& topbitplane, const
 
 void zatdec::read_sideinfo() {
     // The single-channel weight-code accumulator is 16 bits wide.
-    readsideinfo(*this, *this, topbitplane, sideinfolayoutof(*this, 16));
+    readsideinfo(reader, *this, topbitplane, sideinfolayoutof(*this, 16));
 }

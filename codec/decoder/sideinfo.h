@@ -12,30 +12,19 @@ struct sideinfolayout {
     int16_t blockmode = 0;
     int32_t nblock = 0;
     int16_t nbandcoded = 0;
-    int32_t scfresmode = 2;
-    int32_t weightmode = 0;
-    int16_t weightrefbits = 6;
-    int32_t crcon = 1;
+    codingconfig config;      // grouping flags, weight mode and widths, CRC word
     weightcodeparams code;    // k by block length; also carries weightbits
     bool readtopplane = true; // the 5-bit top bit-plane leads the side information
     bool readcrcword = true;  // with crcon 1: fill bits and the CRC word close it
 };
 
-// The layout as a decoder state (zatdec or jzat, which name their fields alike) holds it.
+// The layout as a decoder state (zatdec or jzat) holds it.
 template <class decoderstate>
 sideinfolayout sideinfolayoutof(const decoderstate& d, int32_t accumulatorbits) {
-    const bool shortframe = isshortframe(d.blockmode);
-    sideinfolayout layout;
-    layout.blockmode = d.blockmode;
-    layout.nblock = d.nblock;
-    layout.nbandcoded = d.nbandcoded;
-    layout.scfresmode = d.scfresmode;
-    layout.weightmode = d.weightmode;
-    layout.weightrefbits = d.weightrefbits;
-    layout.crcon = d.crcon;
-    layout.code = {shortframe ? d.wparamshort : d.wparamlong, d.wstepmode, d.wsignmode, d.weightbits,
-                   accumulatorbits};
-    return layout;
+    const codingconfig& c = d.config;
+    const int32_t k = isshortframe(d.blockmode) ? c.wparamshort : c.wparamlong;
+    return {
+        d.blockmode, d.nblock, d.nbandcoded, c, {k, c.wstepmode, c.wsignmode, c.weightbits, accumulatorbits}};
 }
 
 // Reads with the budget rule on reader.bitsleft: a field wider than the budget is not

@@ -143,8 +143,8 @@ class passdecoder {
         : reader(reader), crcbuf(crcbuf), payloadwords(payloadwords), channels(channels), layout(layout),
           s(settings), v(variant), ws(ws), total(layout.length()),
           nband(std::clamp<int32_t>(settings.args.nband, 0, channels[0].nbandmax)),
-          code{settings.args.wparam, settings.wstepmode, settings.wsignmode, settings.weightbits,
-               variant.accumulatorbits} {}
+          code{settings.args.wparam, settings.config.wstepmode, settings.config.wsignmode,
+               settings.config.weightbits, variant.accumulatorbits} {}
 
     passresult run();
 
@@ -252,10 +252,10 @@ passresult passdecoder::run() {
             reader.crcbitpos = 0;
             reader.crcacc = 0;
         }
-        if (s.refinefirst != 0) refinementpass(before);
+        if (s.config.refinefirst != 0) refinementpass(before);
         significancepass();
         if (v.crcprotected) checkcrc();
-        if (s.refinefirst == 0) refinementpass(before);
+        if (s.config.refinefirst == 0) refinementpass(before);
         --bp;
     }
     reconstruct();
@@ -397,7 +397,7 @@ void passdecoder::decodeweight(const coefplace& at, int32_t band) {
     const int32_t g = at.group;
     if (groupweights[wch * scanlayout::maxblocks + g] == 0) {
         // The group's first weight is its reference, sent negated.
-        const int32_t width = std::max<int32_t>(s.weightrefbits, 0);
+        const int32_t width = std::max<int32_t>(s.config.weightrefbits, 0);
         if (bits < width) {
             dropcutfield();
             return;
@@ -418,9 +418,9 @@ void passdecoder::decodeweight(const coefplace& at, int32_t band) {
     w.dweight[g][band] = static_cast<int16_t>(d);
     const int16_t weight = static_cast<int16_t>(d + w.weightref[g]);
     w.weight[g][band] = weight;
-    if (s.wpredmode == 1) {
+    if (s.config.wpredmode == 1) {
         w.weightref[g] = weight;
-    } else if (s.wpredmode == 2) {
+    } else if (s.config.wpredmode == 2) {
         w.weightref[g] = static_cast<int16_t>(2 * weight - last[wch]);
         last[wch] = weight;
     }
@@ -494,8 +494,8 @@ void passdecoder::reconstruct() {
     std::array<int32_t, 31> first{}, second{}; // depth 0 with recon0, depth 1 with recon1
     for (int32_t b = 1; b <= 30; ++b) {
         const double full = static_cast<double>(int64_t{1} << b);
-        first[b] = roundoffset(full * s.recon0);
-        second[b] = roundoffset(full * s.recon1);
+        first[b] = roundoffset(full * s.config.recon0);
+        second[b] = roundoffset(full * s.config.recon1);
     }
     for (int32_t k = 0; k < nsig; ++k) {
         const int32_t b = ws.sigbp[k];
@@ -503,7 +503,7 @@ void passdecoder::reconstruct() {
         const int32_t half = 1 << (b - 1);
         const int32_t depth = ws.sigdepth[k];
         int32_t o = 0;
-        switch (s.reconmode) {
+        switch (s.config.reconmode) {
         case 1:
             o = half;
             break;

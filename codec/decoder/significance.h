@@ -17,6 +17,8 @@
 #include <vector>
 
 #include "base/bitstream.h"
+#include "codec/codingconfig.h"
+#include "codec/decoder/passargs.h"
 #include "codec/decoder/weightcode.h"
 #include "codec/decoder/zatdec.h"
 
@@ -75,50 +77,14 @@ struct coefplace {
 // Channel, block, coefficient index and group leader of scan position i (0 <= i < length).
 coefplace locate(const scanlayout& layout, int32_t i);
 
-// The nine arguments of the bit-plane decoders.
-struct passargs {
-    int32_t nblk = 1;   // blocks
-    int32_t ncoef = 0;  // coded coefficients per block
-    int32_t scan = 0;   // scan order of short blocks
-    int32_t budget = 0; // bits that may be read; negative counts as exhausted
-    int32_t runmode = 2;
-    int32_t runparam = 1;
-    int16_t nband = 0; // coded bands
-    const int32_t* bandsizes = nullptr;
-    int32_t wparam = 2; // weight-code parameter k
-};
-
 struct passsettings {
     passargs args;
+    codingconfig config; // weight codes, refinement order, reconstruction
     int32_t runparammin = 1;
     int16_t topbitplane = 0;
-    int32_t refinefirst = 0;
     bool inbandweights = false; // weighton and weight mode 2
     int32_t weightshare = 0;    // weights decoded once into channel 0, flagged for every channel
-    int32_t wstepmode = 0, wsignmode = 0, wpredmode = 1;
-    int16_t weightbits = 4, weightrefbits = 6;
-    int32_t reconmode = 4;
-    double recon0 = 0.4, recon1 = 0.45;
 };
-
-// The settings of a decoder state (zatdec or jzat, which name their fields alike).
-template <class decoderstate> passsettings passsettingsof(const decoderstate& d, const passargs& args) {
-    passsettings s;
-    s.args = args;
-    s.runparammin = d.runparammin;
-    s.topbitplane = d.topbitplane;
-    s.refinefirst = d.refinefirst;
-    s.inbandweights = d.weighton != 0 && d.weightmode == 2;
-    s.wstepmode = d.wstepmode;
-    s.wsignmode = d.wsignmode;
-    s.wpredmode = d.wpredmode;
-    s.weightbits = d.weightbits;
-    s.weightrefbits = d.weightrefbits;
-    s.reconmode = d.reconmode;
-    s.recon0 = d.recon0;
-    s.recon1 = d.recon1;
-    return s;
-}
 
 struct passresult {
     int32_t nsig = 0;
@@ -145,10 +111,14 @@ void runpasses(decoderstate& d, zatdec* channels, int32_t nchan, int32_t chanint
                const passargs& args, const passvariant& variant) {
     const scanlayout layout =
         makescanlayout(nchan, chaninterleave, args.nblk, args.ncoef, args.scan, channels[0]);
-    passsettings settings = passsettingsof(d, args);
-    settings.weightshare = weightshare;
+    const passsettings settings{args,
+                                d.config,
+                                d.runparammin,
+                                d.topbitplane,
+                                d.config.weighton != 0 && d.config.weightmode == 2,
+                                weightshare};
     const passresult r =
-        decodepasses(d, d.passes, d.crcbuf, d.payloadwords, channels, layout, settings, variant);
+        decodepasses(d.reader, d.passes, d.crcbuf, d.payloadwords, channels, layout, settings, variant);
     d.nsig = r.nsig;
     d.crcerror = r.crcerror;
     d.crcerrorpos = r.crcerrorpos;

@@ -11,7 +11,6 @@ zatdec::zatdec() : codec() {
     windowshape = 1;
     runparammin = 1;
     lastblockmode = 0;
-    reconmode = 4;
 }
 
 int zatdec::arrayalloc_zatdec(int32_t longlen_, int32_t shortlen_, int32_t nblock_, int32_t midpoint_,

@@ -3,15 +3,18 @@
 // concealment and synthesis of one channel.
 #include <cstdint>
 
+#include "base/bitstream.h"
 #include "base/random.h"
 #include "codec/decoder/codec.h"
 #include "codec/decoder/gaincache.h"
+#include "codec/decoder/passargs.h"
 #include "codec/decoder/passworkspace.h"
 
 class zatdec : public codec {
   public:
     zatdec();
 
+    bitstream reader;          // over this channel's payload
     uint16_t crcbuf[512] = {}; // protected bits of one significance pass
     passworkspace passes;      // work lists of the bit-plane passes
     // The source of the concealment draws: the operation's, handed in before a frame, or
@@ -28,9 +31,6 @@ class zatdec : public codec {
     int32_t framelost = 0;
     double* outbuf = nullptr; // framelen doubles filled by the synthesis
 
-    // Reconstruction.
-    int32_t reconmode = 4;
-    double recon0 = 0.4, recon1 = 0.45;
     gaincache gains; // band gains of the levels seen so far
 
     // Results that outlive a call.
@@ -42,14 +42,7 @@ class zatdec : public codec {
     int32_t nsig = 0;
 
     // Concealment.
-    int32_t concealmethod = 1;
-    double concealatten = 1.5;
-    int32_t concealatten_on = 1;
-    double noisestart = 0.5;
-    int32_t fillthreshold = 4;
-    int32_t signrandom_on = 1;
-    int32_t signstored_on = 1;
-    int32_t signmode = 0;
+    int32_t signmode = 0;                      // 1: the joint decoder's stored signs (with signstored_on)
     const int32_t* conceallongsign = nullptr;  // owned by the joint decoder
     const int32_t* concealshortsign = nullptr; // owned by the joint decoder
     std::vector<double> lastgoodlong, lastgoodshort;
@@ -69,10 +62,8 @@ class zatdec : public codec {
     void decode_spectrum();
     void apply_weights();
     void read_sideinfo();
-    void pwcsig_decode(int32_t nblk, int32_t ncoef, int32_t scan, int32_t budget, int32_t runmode,
-                       int32_t runparam, int16_t nband, const int32_t* bandsizes, int32_t wparam);
-    void pwcsig_decode_crc(int32_t nblk, int32_t ncoef, int32_t scan, int32_t budget, int32_t runmode,
-                           int32_t runparam, int16_t nband, const int32_t* bandsizes, int32_t wparam);
+    void pwcsig_decode(const passargs& args);
+    void pwcsig_decode_crc(const passargs& args);
 
     // Synthesis.
     // Substitutes a lost frame (block mode 4 becomes 5 or 6), fills the exact zeros of a

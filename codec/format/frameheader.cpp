@@ -15,13 +15,13 @@ int16_t headerbudget(int16_t headerwords) {
 // Repeats of the per-channel part: once per frame under joint coding. Never more than the
 // two channels the arrays hold, whatever the channel field says.
 int perchannelcount(const frameheader& header) {
-    return header.jointcoding != 0 ? 1 : std::clamp<int>(header.channels, 0, 2);
+    return header.config.jointcoding != 0 ? 1 : std::clamp<int>(header.channels, 0, 2);
 }
 
 // Grouping flags travel in the header only in short-block frames with weights in the passes.
 bool shortgroups(const frameheader& header) {
     return (header.blockmode == 0 || header.blockmode == 3) &&
-           (header.scfresmode == 1 || header.scfresmode == 2);
+           (header.config.scfresmode == 1 || header.config.scfresmode == 2);
 }
 
 // A field of the header reader: read only when the budget holds all its bits, otherwise
@@ -123,11 +123,11 @@ void decodeheader::read() {
     codedbands = static_cast<int16_t>(std::clamp<int32_t>(bands, 1, std::max<int16_t>(maxbands, 1)));
 
     const int n = perchannelcount(*this);
-    if (weighton == 0) {
+    if (config.weighton == 0) {
         for (int ch = 0; ch < n; ++ch) bitplanes[ch] = static_cast<int16_t>(readfield(*this, 5));
         return;
     }
-    if (weightmode != 2) {
+    if (config.weightmode != 2) {
         for (int ch = 0; ch < n; ++ch) crcwords[ch] = static_cast<int16_t>(readfield(*this, 8));
         return;
     }
@@ -170,9 +170,9 @@ void encodeheader::pack() {
     packfield(*this, std::clamp<int32_t>(codedbands - 1, 0, std::max(maxbands - 1, 0)), codedbandsbits());
 
     const int n = perchannelcount(*this);
-    if (weighton == 0) {
+    if (config.weighton == 0) {
         for (int ch = 0; ch < n; ++ch) packfield(*this, bitplanes[ch], 5);
-    } else if (weightmode != 2) {
+    } else if (config.weightmode != 2) {
         for (int ch = 0; ch < n; ++ch) packfield(*this, crcwords[ch], 8);
     } else {
         for (int ch = 0; ch < n; ++ch) packfield(*this, bitplanes[ch], 5);

@@ -4,6 +4,7 @@
 #include <cstdint>
 
 #include "base/bitstream.h"
+#include "codec/codingconfig.h"
 
 inline constexpr uint16_t syncword = 0xDFFD;
 inline constexpr int maxframewords = 511;
@@ -22,11 +23,7 @@ class frameheader : public bitstream {
     int32_t framelen = 1024;
     int32_t nblock = 8;
     int32_t shortlen = 128;
-    int32_t scfresmode = 2;
-    int32_t jointcoding = 1;
-    int32_t weightmode = 2;
-    int32_t weightshare = 1;
-    int32_t weighton = 1;
+    codingconfig config; // its frame layout: jointcoding, scfresmode and the weight settings
     int16_t groupflags[2][16] = {};
     int16_t bitplanes[2] = {};
     int16_t headerwords = 5;

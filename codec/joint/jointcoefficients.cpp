@@ -14,30 +14,25 @@ int32_t channelcount(const jzat& j) {
 } // namespace
 
 // Channel 1 shares channel 0's grouping flags, so the layout takes channel 0's.
-void jzatdec::jpwc_dec(int32_t nblk, int32_t ncoef, int32_t scan, int32_t budget, int32_t runmode_,
-                       int32_t runparam_, int16_t nband, const int32_t* bandsizes, int32_t wparam) {
-    runpasses(*this, chdec, channelcount(*this), chaninterleave, weightshare,
-              {nblk, ncoef, scan, budget, runmode_, runparam_, nband, bandsizes, wparam},
+void jzatdec::jpwc_dec(const passargs& args) {
+    runpasses(*this, chdec, channelcount(*this), config.chaninterleave, config.weightshare, args,
               jointvariant(false));
 }
 
-void jzatdec::jpwc_dec_crc(int32_t nblk, int32_t ncoef, int32_t scan, int32_t budget, int32_t runmode_,
-                           int32_t runparam_, int16_t nband, const int32_t* bandsizes, int32_t wparam) {
-    runpasses(*this, chdec, channelcount(*this), chaninterleave, weightshare,
-              {nblk, ncoef, scan, budget, runmode_, runparam_, nband, bandsizes, wparam}, jointvariant(true));
+void jzatdec::jpwc_dec_crc(const passargs& args) {
+    runpasses(*this, chdec, channelcount(*this), config.chaninterleave, config.weightshare, args,
+              jointvariant(true));
 }
 
 void jzatdec::decode_spectrum() {
     // Channel 0's coded bands and band tables hold for every channel.
-    const framespectrum f = framespectrumof(*this, chdec[0], bitsleft);
+    const framespectrum f = framespectrumof(*this, chdec[0], reader.bitsleft);
     if (!f.coded) return;
     const int32_t channels = channelcount(*this);
     for (int32_t ch = 0; ch < channels; ++ch) clearcoefficients(chdec[ch], f);
-    const passargs& a = f.args;
     if (f.decoder == passdecoder_kind::protectedpasses)
-        jpwc_dec_crc(a.nblk, a.ncoef, a.scan, a.budget, a.runmode, a.runparam, a.nband, a.bandsizes,
-                     a.wparam);
+        jpwc_dec_crc(f.args);
     else if (f.decoder == passdecoder_kind::plain)
-        jpwc_dec(a.nblk, a.ncoef, a.scan, a.budget, a.runmode, a.runparam, a.nband, a.bandsizes, a.wparam);
+        jpwc_dec(f.args);
     for (int32_t ch = 0; ch < channels; ++ch) tospectrum(chdec[ch], f);
 }

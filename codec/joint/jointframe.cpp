@@ -39,7 +39,7 @@ void copyweights(const zatdec& from, zatdec& to, bool withgroups) {
 } // namespace
 
 void jzatdec::decode_frame() {
-    startpayload(*this, payloadwords);
+    startpayload(reader, payloadwords, config.crclevel);
     const int32_t channels = channelcount(*this);
     for (int32_t ch = 0; ch < channels; ++ch) {
         chdec[ch].reset_sideinfo();
@@ -51,7 +51,7 @@ void jzatdec::decode_frame() {
         scfres[0][0] = 1;
         copyrow(scfres[0], scfres[1]);
     }
-    if (framelost == 0 && wordbuf != nullptr)
+    if (framelost == 0 && reader.wordbuf != nullptr)
         decodepayload(channels);
     else
         blockmode = LOST_FRAME;
@@ -74,25 +74,26 @@ void jzatdec::makesigns() {
 
 void jzatdec::decodepayload(int32_t channels) {
     decodewords = allowedwords(budgetmode, decodewords, payloadwords, ratescale);
-    bitsleft = static_cast<int16_t>(16 * decodewords);
+    reader.bitsleft = static_cast<int16_t>(16 * decodewords);
     for (int32_t ch = 0; ch < channels; ++ch) chdec[ch].nbandcoded = nbandcoded;
 
-    if (weighton != 0 && (weightmode == 0 || weightmode == 1)) {
+    if (config.weighton != 0 && (config.weightmode == 0 || config.weightmode == 1)) {
         read_sideinfo(chdec, 0, 0);
-        const bool damaged = crcon == 1 && !sideinfointact(*this, sidecrcwords, payloadwords);
+        const bool damaged = config.crcon == 1 && !sideinfointact(reader, sidecrcwords, payloadwords);
         // In every stereo frame, not only a damaged one: channel 1 has no side information.
         if (channels == 2) copyweights(chdec[0], chdec[1], true);
         if (damaged) {
             blockmode = LOST_FRAME;
             return;
         }
-    } else if (weighton != 0 && weightmode == 2) {
+    } else if (config.weighton != 0 && config.weightmode == 2) {
         for (int32_t ch = 0; ch < channels; ++ch) copyrow(scfres[0], chdec[ch].scfres);
     }
 
     decode_spectrum();
     if (crcerror != 0 && crcerrorpos == 0) blockmode = LOST_FRAME; // the first plane failed
-    if (weighton != 0 && channels == 2 && weightmode == 2) copyweights(chdec[0], chdec[1], false);
+    if (config.weighton != 0 && channels == 2 && config.weightmode == 2)
+        copyweights(chdec[0], chdec[1], false);
     if (channels == 2) sumdifference();
 }
 
@@ -133,7 +134,7 @@ void jzatdec::read_sideinfo(zatdec* channels, int32_t a, int32_t b) {
     sideinfolayout layout = sideinfolayoutof(*this, 32);
     layout.readtopplane = a == 0;
     layout.readcrcword = a == b;
-    readsideinfo(*this, channels[0], topbitplane, layout);
+    readsideinfo(reader, channels[0], topbitplane, layout);
 }
 
 void jzatdec::handover(zatdec& channel) {

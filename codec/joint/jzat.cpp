@@ -4,14 +4,6 @@
 
 #include "codec/decoder/allocate.h"
 
-jzat::jzat() {
-    runparammin = 1;
-}
-
-jzatdec::jzatdec() {
-    reconmode = 4;
-}
-
 namespace {
 constexpr const char* caller = "jzat::jarrayalloc()";
 }

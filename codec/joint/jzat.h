@@ -6,31 +6,27 @@
 #include <vector>
 
 #include "base/bitstream.h"
+#include "codec/codingconfig.h"
 #include "codec/decoder/zatdec.h"
 
-class jzat : public bitstream {
+class jzat {
   public:
-    jzat();
+    bitstream reader;     // over the frame payload
+    messagesink messages; // allocation failures
+    codingconfig config;
 
     int16_t payloadwords = 0;
     int16_t nchan = 1;
     int16_t blockmode = 0;
-    int32_t scfresmode = 2;
-    int32_t weightshare = 1;
     std::vector<int16_t> scfres[2]; // per channel, from the frame header
-    int32_t wstepmode = 0, wsignmode = 0, wpredmode = 1;
-    int32_t wparamshort = 2, wparamlong = 1;
-    int32_t weightmode = 2, weighton = 1, crcon = 1;
     int16_t nbandcoded = 32;
-    int16_t weightbits = 4, weightrefbits = 6;
     int16_t sidecrcwords = 0;
-    int32_t scanmode = 1, chaninterleave = 1, runparam = 1, refinefirst = 0, runmode = 2;
     int16_t topbitplane = 0;
     int32_t nsig = 0;
     std::vector<int32_t> conceallongsign, concealshortsign; // +1 / -1, fresh every frame
     int32_t nblock = 0, shortlen = 0, longlen = 0, maxcoef = 0;
     int32_t nband1 = 0, nband2 = 0, nbandmax = 0;
-    int32_t runparammin = 1;
+    int32_t runparammin = 1; // lower limit of the adaptive run parameter
     uint16_t crcbuf[512] = {};
     passworkspace passes; // work lists of the bit-plane passes
     // The source of the concealment draws: the operation's, handed in before a frame, or
@@ -45,8 +41,6 @@ class jzat : public bitstream {
     int32_t framelost = 0;
     int32_t budgetmode = 0;
     int16_t decodewords = 0;
-    double recon0 = 0.4, recon1 = 0.45;
-    int32_t reconmode = 4;
 
     // Returns 1 when an array could not be allocated (after showing its message), else 0.
     int jarrayalloc(int32_t longlen, int32_t shortlen, int32_t nblock, int32_t nband1, int32_t nband2);
@@ -54,15 +48,11 @@ class jzat : public bitstream {
 
 class jzatdec : public jzat {
   public:
-    jzatdec();
-
     void decode_frame();
     void read_sideinfo(zatdec* channels, int32_t a, int32_t b);
     void decode_spectrum();
-    void jpwc_dec(int32_t nblk, int32_t ncoef, int32_t scan, int32_t budget, int32_t runmode,
-                  int32_t runparam, int16_t nband, const int32_t* bandsizes, int32_t wparam);
-    void jpwc_dec_crc(int32_t nblk, int32_t ncoef, int32_t scan, int32_t budget, int32_t runmode,
-                      int32_t runparam, int16_t nband, const int32_t* bandsizes, int32_t wparam);
+    void jpwc_dec(const passargs& args);
+    void jpwc_dec_crc(const passargs& args);
 
     // Hands a channel decoder what its output step needs from this frame: block mode,
     // crcerror, crcerrorpos, the concealment signs (signmode 1: stored signs).

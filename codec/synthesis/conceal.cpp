@@ -37,10 +37,10 @@ class concealpass {
     concealpass(const zatdec& dec, randomsource& random, int32_t m, const double* good, int32_t nrow,
                 const int32_t* storedsigns)
         : dec(dec), random(random), m(m), good(good), nrow(nrow), storedsigns(storedsigns),
-          s0(startbin(m, dec.noisestart, dec.fs_khz)),
+          s0(startbin(m, dec.config.noisestart, dec.fs_khz)),
           // The flat level is fixed before any coefficient is touched; without a noise
           // region it is never used, and 0 avoids dividing by zero.
-          flat(dec.concealmethod == 2 && s0 < m ? noiselevel(good, s0, m - 1) : 0.0) {}
+          flat(dec.config.concealmethod == 2 && s0 < m ? noiselevel(good, s0, m - 1) : 0.0) {}
 
     // Replaces every coefficient (a lost frame), or only those exactly 0.0 (noise
     // filling), scaled by a.
@@ -54,7 +54,7 @@ class concealpass {
 
   private:
     void substitute(double& coef, int32_t k, double a) const {
-        switch (dec.concealmethod) {
+        switch (dec.config.concealmethod) {
         case 1:
             coef = sign(k) * a * good[k];
             break;
@@ -63,7 +63,7 @@ class concealpass {
             if (k < s0)
                 coef = a * good[k];
             else
-                coef = ((unitdraw(random) - 0.5) * a) * (dec.concealmethod == 2 ? flat : erblevel(k));
+                coef = ((unitdraw(random) - 0.5) * a) * (dec.config.concealmethod == 2 ? flat : erblevel(k));
             break;
         default:
             break;
@@ -73,8 +73,9 @@ class concealpass {
     // Method 1: +1 below the start bin or without substitute signs; else the joint
     // decoder's stored sign when asked for and present, else a random sign (one draw).
     double sign(int32_t k) const {
-        if (dec.signrandom_on == 0 || k < s0) return 1.0;
-        if (dec.signmode == 1 && dec.signstored_on != 0 && storedsigns != nullptr) return storedsigns[k];
+        if (dec.config.signrandom_on == 0 || k < s0) return 1.0;
+        if (dec.signmode == 1 && dec.config.signstored_on != 0 && storedsigns != nullptr)
+            return storedsigns[k];
         return unitdraw(random) <= 0.5 ? -1.0 : 1.0;
     }
 
@@ -106,7 +107,7 @@ class concealpass {
 
 void zatdec::conceal_spectrum() {
     // The gain, only where it is used (a received frame needs none).
-    const auto gain = [this] { return std::pow(10.0, -concealatten / 20); };
+    const auto gain = [this] { return std::pow(10.0, -config.concealatten / 20); };
     const auto shortpass = [&] {
         return concealpass(*this, draws(), shortlen, lastgoodshort.data(), nblock, concealshortsign);
     };
@@ -124,8 +125,8 @@ void zatdec::conceal_spectrum() {
             blockmode = CONCEALED_LONG;
             longpass().run(mdctbuf, false, 1.0);
         }
-    } else if (crcerror != 0 && crcerrorpos <= fillthreshold) {
-        const double a = concealatten_on != 0 ? gain() : 1.0;
+    } else if (crcerror != 0 && crcerrorpos <= config.fillthreshold) {
+        const double a = config.concealatten_on != 0 ? gain() : 1.0;
         // A short frame is filled only from a short spectrum that was really received.
         if ((blockmode == ALL_SHORT || blockmode == SHORT_LONG) &&
             (lastblockmode == ALL_SHORT || lastblockmode == SHORT_LONG))
@@ -148,13 +149,13 @@ void zatdec::conceal_spectrum() {
         for (int32_t k = 0; k < longlen; k++) lastgoodlong[k] = longblock[k];
         break;
     case CONCEALED_LONG:
-        if (concealatten_on != 0) {
+        if (config.concealatten_on != 0) {
             const double g = gain();
             for (int32_t k = 0; k < longlen; k++) lastgoodlong[k] = g * longblock[k];
         }
         break;
     case CONCEALED_SHORT:
-        if (concealatten_on != 0) {
+        if (config.concealatten_on != 0) {
             const double g = gain();
             for (int32_t k = 0; k < shortlen; k++) lastgoodshort[k] = g * lastblock[k];
         }

@@ -12,11 +12,11 @@ namespace {
 const std::vector<int32_t> twocoefs = {2};
 
 void decodeworkedexample(jointfixture& f, int32_t budget) {
-    f.joint.chaninterleave = 1;
-    f.joint.reconmode = 1;
+    f.joint.config.chaninterleave = 1;
+    f.joint.config.reconmode = 1;
     f.joint.topbitplane = 1;
     f.load("01100 10011 1");
-    f.joint.jpwc_dec(1, 2, 0, budget, 0, 1, 1, twocoefs.data(), 1);
+    f.joint.jpwc_dec({1, 2, 0, budget, 0, 1, 1, twocoefs.data(), 1});
 }
 
 // Groups [0,3) [3,5) [5,8) of 8 blocks.

@@ -112,8 +112,8 @@ TEST(PassReference, RandomPayloadsDecodeLikeTheLiteralWalk) {
             channelfixture f;
             f.load(bits);
             f.dec.topbitplane = static_cast<int16_t>(c.top);
-            f.dec.refinefirst = c.refinefirst;
-            f.dec.pwcsig_decode(c.nblk, c.ncoef, c.scan, budget, c.runmode, c.runparam, 1, bands.data(), 1);
+            f.dec.config.refinefirst = c.refinefirst;
+            f.dec.pwcsig_decode({c.nblk, c.ncoef, c.scan, budget, c.runmode, c.runparam, 1, bands.data(), 1});
             const auto expected = referencedecode(bits, budget, c);
             for (int32_t b = 0; b < c.nblk; ++b)
                 for (int32_t i = 0; i < c.ncoef; ++i)

@@ -29,10 +29,10 @@ TEST(Significance, WorkedExampleCutsTopPlaneAndReconstructionOffsets) {
     const std::vector<int32_t> fourcoefs = {4};
     for (const auto& c : cases) {
         channelfixture f;
-        f.dec.reconmode = c.reconmode;
+        f.dec.config.reconmode = c.reconmode;
         f.load(c.bits);
         f.dec.topbitplane = c.top;
-        f.dec.pwcsig_decode(1, 4, 0, c.budget, 0, 1, 1, fourcoefs.data(), 2);
+        f.dec.pwcsig_decode({1, 4, 0, c.budget, 0, 1, 1, fourcoefs.data(), 2});
         const auto row = f.dec.mdcti[0];
         EXPECT_EQ(std::vector<int32_t>(row.begin(), row.begin() + 4), c.coefs)
             << c.bits << " budget " << c.budget << " reconmode " << c.reconmode;

@@ -86,30 +86,7 @@ int encodertest::encode(const testsignal& s, const encodersettings& settings, co
 
 std::vector<double> encodertest::decode(const encodersettings& s, const std::string& name,
                                         double scaledkbps) {
-    doc.jointcoding = s.jointcoding;
-    doc.weighton = s.weighton;
-    doc.weightmode = s.weightmode;
-    doc.crcon = s.crcon;
-    doc.crclevel = s.crclevel;
-    doc.scanmode = s.scanmode;
-    doc.runmode = s.runmode;
-    doc.runparam = s.runparam;
-    doc.refinefirst = s.refinefirst;
-    doc.chaninterleave = s.chaninterleave;
-    doc.weightshare = s.weightshare;
-    doc.wstepmode = s.wstepmode;
-    doc.wsignmode = s.wsignmode;
-    doc.wpredmode = s.wpredmode;
-    doc.wparamshort = s.wparamshort;
-    doc.wparamlong = s.wparamlong;
-    doc.weightbits = s.weightbits;
-    doc.weightrefbits = s.weightrefbits;
-    doc.weightstep = s.weightstep;
-    doc.scfresmode = s.scfresmode;
-    doc.shortbandtype = s.shortbandtype;
-    doc.longbandtype = s.longbandtype;
-    doc.shorterbbase = s.shorterbbase;
-    doc.longerbbase = s.longerbbase;
+    doc.config = s.coding;
     doc.dither = 0;
     doc.outputbitratemode = scaledkbps > 0.0 ? 1 : 0;
     doc.scaledbitrate = scaledkbps; // read in scaled mode only

@@ -25,7 +25,7 @@ std::vector<uint16_t> packframe(const framespec& spec) {
     writer.framelen = 1024;
     writer.srindex = spec.srindex;
     writer.setsizes();
-    writer.jointcoding = spec.jointcoding;
+    writer.config.jointcoding = spec.jointcoding;
     writer.headerwords = headerwords_for(1, 2, spec.jointcoding);
     writer.channels = spec.channels;
     writer.frameindex = spec.index;

@@ -54,7 +54,7 @@ TEST_F(scaletest, ScalingThenDecodingEqualsDecodingScaled) {
     for (auto [name, joint] : {std::pair{"v01-default-48s.ztb", 1}, {"v05-separate-48s.ztb", 0}}) {
         const auto original = readwordsfile(vectorpath(name));
         for (double kbps : {6.0, 20.0, 33.3, 48.0, 64.0, 96.0, 300.0}) {
-            doc.jointcoding = joint;
+            doc.config.jointcoding = joint;
             doc.scaledbitrate = kbps;
             doc.outputbitratemode = 1;
             const auto scaled = scale(original);

@@ -14,9 +14,9 @@
 template <class decoder>
 void loadpayload(decoder& dec, std::vector<uint16_t>& words, const std::string& bits) {
     words = wordsfrombits(bits, 1);
-    dec.wordbuf = words.data();
+    dec.reader.wordbuf = words.data();
     dec.payloadwords = static_cast<int16_t>(words.size() - 1);
-    startpayload(dec, dec.payloadwords);
+    startpayload(dec.reader, dec.payloadwords, dec.config.crclevel);
 }
 
 struct channelfixture {
@@ -25,8 +25,8 @@ struct channelfixture {
 
     channelfixture() {
         dec.arrayalloc_zatdec(1024, 128, 8, 576, 32, 32);
-        dec.weighton = 0;
-        dec.reconmode = 0;
+        dec.config.weighton = 0;
+        dec.config.reconmode = 0;
     }
     void load(const std::string& bits) { loadpayload(dec, payload, bits); }
     int32_t coef(int32_t block, int32_t index) const { return dec.mdcti[block][index]; }
@@ -41,8 +41,8 @@ struct longframefixture : channelfixture {
         dec.setbands();
         dec.bndsize2.assign(32, 32);
         dec.outbuf = out.data();
-        dec.weighton = 1;
-        dec.weightmode = 2;
+        dec.config.weighton = 1;
+        dec.config.weightmode = 2;
         dec.blockmode = ALL_LONG;
         dec.lastblockmode = ALL_LONG;
     }
@@ -64,8 +64,8 @@ struct jointfixture {
         }
         joint.chdec = channels;
         joint.nchan = 2;
-        joint.weighton = 0;
-        joint.reconmode = 0;
+        joint.config.weighton = 0;
+        joint.config.reconmode = 0;
         joint.blockmode = ALL_LONG;
     }
     void load(const std::string& bits) { loadpayload(joint, payload, bits); }

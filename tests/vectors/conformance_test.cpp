@@ -18,6 +18,7 @@
 #include "app/messagebox.h"
 #include "base/random.h"
 #include "engine/settings.h"
+#include "tests/support/scratchdir.h"
 
 namespace {
 
@@ -108,8 +109,7 @@ std::string streamdifference(const std::vector<unsigned char>& got, const std::v
 class conformance : public ::testing::TestWithParam<vectorrow> {
   protected:
     void SetUp() override {
-        dir = std::filesystem::temp_directory_path() / "tonvex_conformance" / GetParam().name;
-        std::filesystem::create_directories(dir);
+        dir = freshtestdir("tonvex_conformance");
         previouswindow = setmainframewindow(&window);
         previoushandler = setmessagehandler([this](const std::string& text) { messages.push_back(text); });
     }
