@@ -295,9 +295,10 @@ void bitplanecoder::encode(bitwriter& out, int16_t raise, int32_t lastpass) {
     for (int32_t bp = first; bp >= 0 && first - bp <= lastpass && !out.full(); bp--) {
         const size_t known = sig.size(); // refined in this plane
         if (cfg.coding.refinefirst != 0) refine(out, known, bp);
-        // The top plane has no weight yet to keep: cut, it costs the frame either way.
-        const bool trial =
-            !tail && cfg.passcrc && cfg.inbandweights && cfg.coding.crclevel <= 0 && bp < first;
+        // The top plane has no weight yet to keep: cut, it costs the frame either way. A
+        // coding of the first passes only keeps them whole up to the writer's end.
+        const bool trial = !tail && cfg.passcrc && cfg.inbandweights && cfg.coding.crclevel <= 0 &&
+                           bp < first && lastpass >= first;
         const bitwriter::mark before = out.position();
         if (trial) saved = weights;
         crcpacker.start(crcwords.data());

@@ -33,7 +33,8 @@ class bitplanecoder {
     void prepare(codec* const* chans, const bitplaneconfig& cfg, int32_t nblk, int32_t ncoef, int16_t nband,
                  const int32_t* bandsizes, int16_t topbitplane);
     // Codes the prepared frame; stops when the writer is full, or after the pass of
-    // plane topbitplane + raise - lastpass. raise (at most 30 - topbitplane) empty planes
+    // plane topbitplane + raise - lastpass (then without the tail: the passes as they come
+    // until the writer is full). raise (at most 30 - topbitplane) empty planes
     // above the top, each a zero run and a CRC word, move the coefficients' passes down
     // the count of planes that a decoder keeps for a failed pass CRC.
     void encode(bitwriter& out, int16_t raise = 0, int32_t lastpass = 31);

@@ -288,13 +288,18 @@ int16_t streamencoder::raisefor(int k, int16_t planes, int32_t slice) {
     const auto most = static_cast<int16_t>(std::min(fillplanes, 30 - planes));
     if (!roomabovetop() || most <= 0) return 0;
     const int32_t floor = floorbits();
-    scratchwriter.start(scratch.data(), slice);
+    // The first planes as far as the floor: a pass that ends beyond it needs the raise.
+    scratchwriter.start(scratch.data(), std::min(slice, floor / 16 + 1));
     coder[k].encode(scratchwriter, 0, fillplanes - 1);
     const int32_t empty = coder[k].emptypasscost();
+    auto endof = [&](int32_t r) { // beyond the floor when the writer ran full before it
+        const int32_t end = coder[k].passend(r);
+        return end < 0 && scratchwriter.full() ? 16 * slice : end;
+    };
     for (int16_t raise = 0; raise < most; raise++) {
         bool fits = true;
-        for (int32_t r = 0; r < fillplanes - raise && coder[k].passend(r) >= 0; r++)
-            fits = fits && coder[k].passend(r) + raise * empty <= floor;
+        for (int32_t r = 0; r < fillplanes - raise && endof(r) >= 0; r++)
+            fits = fits && endof(r) + raise * empty <= floor;
         if (fits) return raise;
     }
     return most;
