@@ -32,11 +32,11 @@ class bitplanecoder {
     // frame is coded.
     void prepare(codec* const* chans, const bitplaneconfig& cfg, int32_t nblk, int32_t ncoef, int16_t nband,
                  const int32_t* bandsizes, int16_t topbitplane);
-    // Codes the prepared frame; stops when the writer is full, or after the pass of
-    // plane topbitplane + raise - lastpass (then without the tail: the passes as they come
-    // until the writer is full). raise (at most 30 - topbitplane) empty planes
-    // above the top, each a zero run and a CRC word, move the coefficients' passes down
-    // the count of planes that a decoder keeps for a failed pass CRC.
+    // Codes the prepared frame until the writer is full. raise (at most 30 - topbitplane)
+    // empty planes above the top, each a zero run and a CRC word, move the coefficients'
+    // passes down the count of planes within which a decoder fills a frame whose pass CRC
+    // failed. With lastpass below the frame's last plane only passes 0..lastpass are
+    // coded, whole as far as the writer takes them (no tail): a trial of where they end.
     void encode(bitwriter& out, int16_t raise = 0, int32_t lastpass = 31);
     // Where the CRC word of pass r (0 the top plane's, r <= lastpass) of the last encode
     // ends, in bits of the writer; -1 when the pass was not written.
