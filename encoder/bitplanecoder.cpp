@@ -153,16 +153,16 @@ void bitplanecoder::emitzeros(bitwriter& out, int32_t n, int32_t level) {
     for (; n > 0; n -= 32) emit(out, 0, n < 32 ? n : 32, level);
 }
 
-int32_t bitplanecoder::endzeros(int32_t rest, int32_t kk) const {
-    if (cfg.coding.runmode == 0) return rest;
-    if (cfg.coding.runmode == 1) return (rest + (1 << cfg.coding.runparam) - 1) >> cfg.coding.runparam;
+int32_t endzeros(const codingconfig& c, int32_t rest, int32_t kk) {
+    if (c.runmode == 0) return rest;
+    if (c.runmode == 1) return (rest + (1 << c.runparam) - 1) >> c.runparam;
     int32_t zeros = 0;
     for (int32_t covered = 0; covered < rest; covered += 1 << kk, kk++) zeros++;
     return zeros;
 }
 
-int32_t bitplanecoder::emptypasscost() const {
-    return endzeros(static_cast<int32_t>(entries.size()), cfg.coding.runparam) + (cfg.passcrc ? 16 : 0);
+int32_t emptypassbits(const codingconfig& c, int32_t positions) {
+    return endzeros(c, positions, c.runparam) + 16;
 }
 
 void bitplanecoder::emitweight(bitwriter& out, const scanentry& e) {
@@ -223,7 +223,7 @@ void bitplanecoder::significancepass(bitwriter& out, int32_t bp) {
         while (k < end && tail && !hasweight(entries[byplane[k]])) k++;
         if (k == end) {
             // No new coefficient left: zeros until the decoder's position leaves the list.
-            emitzeros(out, endzeros(nopen - done, kk), 1);
+            emitzeros(out, endzeros(cfg.coding, nopen - done, kk), 1);
             return;
         }
         // A run of r insignificant positions (zeros, a one and a suffix), then the sign.

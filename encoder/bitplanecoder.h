@@ -22,6 +22,13 @@ struct bitplaneconfig {
     int32_t wparam = 1;         // weight-code parameter k of the frame's block length
 };
 
+// Zero bits that carry a decoder's position over the rest open positions at the end of a
+// pass, with run parameter kk.
+int32_t endzeros(const codingconfig& c, int32_t rest, int32_t kk);
+// Bits of an empty pass over that many scan positions and its CRC word: the cost of a
+// plane above the top.
+int32_t emptypassbits(const codingconfig& c, int32_t positions);
+
 class bitplanecoder {
   public:
     // Takes in a frame: the first ncoef coefficients of nblk blocks of every channel.
@@ -41,8 +48,8 @@ class bitplanecoder {
     // Where the CRC word of pass r (0 the top plane's, r <= lastpass) of the last encode
     // ends, in bits of the writer; -1 when the pass was not written.
     int32_t passend(int32_t r) const { return r < static_cast<int32_t>(ends.size()) ? ends[r] : -1; }
-    // Bits of an empty pass and its CRC word: the cost of a plane of raise.
-    int32_t emptypasscost() const;
+    // Scan positions of the prepared frame.
+    int32_t positions() const { return static_cast<int32_t>(entries.size()); }
     // Bits of the significance pass of the top plane and its CRC word: the part a decoder
     // must receive whole, or it conceals the frame. Counts no further than limit: a larger
     // result only says that the pass exceeds it.
@@ -78,9 +85,6 @@ class bitplanecoder {
     }
     void collect(uint32_t value, int32_t nbits);
     void emitzeros(bitwriter& out, int32_t n, int32_t level);
-    // Zero bits that carry the decoder's position over the rest open positions at the end
-    // of a pass, with run parameter kk.
-    int32_t endzeros(int32_t rest, int32_t kk) const;
     void emitweight(bitwriter& out, const scanentry& e);
     void refine(bitwriter& out, size_t known, int32_t bp);
     bool hasweight(const scanentry& e) const {

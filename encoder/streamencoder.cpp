@@ -44,12 +44,10 @@ std::string streamencoder::open(const encodersettings& settings, int channels, i
     frame.assign(maxframewords + 1, 0);
     scratch.assign(maxframewords + 1, 0);
     const int16_t bands = cfg.codedbands != 0 ? static_cast<int16_t>(cfg.codedbands) : automaticbands();
+    for (int ch = 0; ch < nch; ch++) chans[ch].nbandcoded = bands;
     // Integers with room for planes above the top, where a scaled stream may need them.
     const int16_t lift = roomabovetop() ? liftforroom(cfg.coding.weightstep) : int16_t{0};
-    for (int ch = 0; ch < nch; ch++) {
-        chans[ch].nbandcoded = bands;
-        chans[ch].lift = lift;
-    }
+    for (int ch = 0; ch < nch; ch++) chans[ch].lift = lift;
 
     header.framelen = framelen;
     header.config = cfg.coding;
@@ -269,8 +267,17 @@ int streamencoder::units() const {
 }
 
 bool streamencoder::roomabovetop() const {
-    const bool passcrc = cfg.coding.weighton != 0 && cfg.coding.weightmode == 2 && cfg.coding.crcon == 1;
-    return passcrc && floorbits() < 16 * ((words - hwords) / units());
+    const codingconfig& c = cfg.coding;
+    const bool passcrc = c.weighton != 0 && c.weightmode == 2 && c.crcon == 1;
+    // Empty planes pay where they cost little: all of them within a quarter of the floor's
+    // payload (not so under run modes 0 and 1, whose empty pass costs a bit per position
+    // or per few).
+    int32_t positions = 0;
+    for (int16_t j = 0; j < chans[0].nbandcoded; j++) positions += chans[0].bndsize2[j];
+    positions *= c.jointcoding != 0 ? nch : 1;
+    const int32_t planes = c.fillthreshold + 1;
+    return passcrc && floorbits() < 16 * ((words - hwords) / units()) &&
+           int64_t{planes} * emptypassbits(c, positions) <= floorbits() / 4;
 }
 
 int32_t streamencoder::floorbits() const {
@@ -291,7 +298,7 @@ int16_t streamencoder::raisefor(int k, int16_t planes, int32_t slice) {
     // The first planes as far as the floor: a pass that ends beyond it needs the raise.
     scratchwriter.start(scratch.data(), std::min(slice, floor / 16 + 1));
     coder[k].encode(scratchwriter, 0, fillplanes - 1);
-    const int32_t empty = coder[k].emptypasscost();
+    const int32_t empty = emptypassbits(cfg.coding, coder[k].positions());
     auto endof = [&](int32_t r) { // beyond the floor when the writer ran full before it
         const int32_t end = coder[k].passend(r);
         return end < 0 && scratchwriter.full() ? 16 * slice : end;
