@@ -3,10 +3,8 @@
 #include <filesystem>
 
 #include "app/framewindow.h"
-#include "app/messagebox.h"
 
 CTonvexDoc::CTonvexDoc() {
-    hooks.messages = messagesink(::showmessage);
     basename = "test";
     directory = "wav";
     bitstreamname = basename + ".ztb";
@@ -30,17 +28,16 @@ void CTonvexDoc::scaleZAT() {
 
 void CTonvexDoc::run(void (streamjob::*operation)()) {
     stats = {};
-    framewindow* window = mainframewindow();
     if (!window) {
-        ::showmessage("pointer error: decodeZAT");
+        showmessage("pointer error: decodeZAT");
         return;
     }
-    hooks.progress = [window](int32_t percent) { window->windowinitL(percent); };
-    hooks.status = [this, window](const std::string& text) {
+    hooks.progress = [this](int32_t percent) { window->windowinitL(percent); };
+    hooks.status = [this](const std::string& text) {
         statustext = text;
         window->windowinitL(0);
     };
-    hooks.finished = [this, window](const runsummary& summary) {
+    hooks.finished = [this](const runsummary& summary) {
         takesummary(summary);
         window->windowinitL(0);
         window->windowinfoL();

@@ -2,11 +2,14 @@
 // The one document of the application: the user's settings (those of the engine's
 // stream job, which it is), the names of the files, and the contents of the information
 // panel. Toolkit-free: the window, the command line and the tests all drive the same
-// object. Its two operations run the engine on its settings and draw through the main
-// frame window.
+// object. Its two operations run the engine on its settings and draw through the frame
+// window its owner gives it; failures go to the message sink in hooks.messages, which the
+// owner sets too (standard error until then).
 #include <string>
 
 #include "engine/streamjob.h"
+
+class framewindow;
 
 class CTonvexDoc : public streamjob {
   public:
@@ -19,9 +22,12 @@ class CTonvexDoc : public streamjob {
     std::string statustext;
     std::string scaledname;
     std::string wavname;
+    // The main frame window that draws progress and results; none stops an operation
+    // with "pointer error: decodeZAT".
+    framewindow* window = nullptr;
 
-    // The engine's decodeZAT and scaleZAT with the main frame window drawing progress and
-    // results and the message box showing failures.
+    // The engine's decodeZAT and scaleZAT with the frame window drawing progress and
+    // results.
     void decodeZAT();
     void scaleZAT();
 

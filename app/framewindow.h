@@ -1,6 +1,6 @@
 #pragma once
-// The application's main frame window as the drivers see it: the two panel wrappers.
-// The window, the command line and the tests each provide one.
+// The main frame window as the drivers see it: the two panel wrappers. The window, the
+// command line and the tests each provide one and hand it to the document they drive.
 #include <cstdint>
 
 class framewindow {
@@ -12,7 +12,9 @@ class framewindow {
     virtual void windowinfoL() = 0;
 };
 
-// The main frame window of the application; nullptr when there is none.
-framewindow* mainframewindow();
-// Installs the main frame window (nullptr removes it); returns the previous one.
-framewindow* setmainframewindow(framewindow* window);
+// A frame window that draws nothing: for runs whose panel nobody watches.
+class blankwindow : public framewindow {
+  public:
+    void windowinitL(int32_t) override {}
+    void windowinfoL() override {}
+};

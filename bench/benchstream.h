@@ -13,19 +13,13 @@
 
 namespace benchsupport {
 
-struct silentwindow : framewindow {
-    void windowinitL(int32_t) override {}
-    void windowinfoL() override {}
-};
-
 // Messages kept and panel drawing off while it lives.
 class quietdocument {
   public:
     quietdocument() {
-        previouswindow = setmainframewindow(&window);
+        doc.window = &window;
         doc.hooks.messages = messagesink([this](const std::string& text) { lastmessage = text; });
     }
-    ~quietdocument() { setmainframewindow(previouswindow); }
     quietdocument(const quietdocument&) = delete;
     quietdocument& operator=(const quietdocument&) = delete;
 
@@ -33,8 +27,7 @@ class quietdocument {
     std::string lastmessage;
 
   private:
-    silentwindow window;
-    framewindow* previouswindow = nullptr;
+    blankwindow window;
 };
 
 inline std::filesystem::path benchdir() {

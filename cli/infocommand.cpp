@@ -2,21 +2,18 @@
 
 #include <cstdio>
 
-#include "app/CTonvexDoc.h"
 #include "cli/exitcodes.h"
 #include "cli/inputfile.h"
-#include "cli/messagerecorder.h"
 #include "cli/streaminfo.h"
+#include "tonvex/tonvex.hpp"
 
 int runinfo(const commandoptions& options) {
-    CTonvexDoc doc;
     const inputfile input(options.input, ".ztb");
-    doc.bitstreampath = input.path();
-    const messagerecorder recorder;
-    const streaminfo info = walkstream(doc);
+    const tonvex::streaminfo info = tonvex::inspect(tonvex::source::file(input.path()));
+    for (const std::string& message : info.messages) std::fprintf(stderr, "%s\n", message.c_str());
     if (options.json)
-        std::printf("%s\n", streaminfojson(info, options.input, doc.framelen).dump(2).c_str());
+        std::printf("%s\n", streaminfojson(info, options.input).dump(2).c_str());
     else if (info.headerfound)
-        std::fputs(streaminfotext(info, options.input, doc.framelen).c_str(), stdout);
-    return recorder.messages().empty() ? exit_success : exit_failure;
+        std::fputs(streaminfotext(info, options.input).c_str(), stdout);
+    return info.messages.empty() ? exit_success : exit_failure;
 }

@@ -10,7 +10,6 @@
 #include <memory>
 
 #include "app/CTonvexDoc.h"
-#include "app/messagebox.h"
 #include "cli/audiooutput.h"
 #include "cli/documentsettings.h"
 #include "cli/earlystop.h"
@@ -85,6 +84,7 @@ int runoperation(operationkind kind, const commandoptions& options) {
     const bool progress = !options.quiet && isatty(fileno(stderr));
     terminalwindow window(doc, progress, !options.quiet && !options.json);
     messagerecorder recorder([&window] { window.clearprogress(); }, earlystopmessages());
+    doc.hooks.messages = recorder.sink();
     eventlog events(doc, options.json ? nullptr : stdout);
     if (options.events) {
         doc.hooks.event = [&events](const driveevent& event) { events.record(event); };
@@ -104,7 +104,8 @@ int runoperation(operationkind kind, const commandoptions& options) {
     if (run.completed || early) {
         kept = (!sink || sink->finish()) && target.commit();
         if (!kept)
-            showmessage("cannot write the finished output to " + run.output + ": " + std::strerror(errno));
+            doc.showmessage("cannot write the finished output to " + run.output + ": " +
+                            std::strerror(errno));
         run.completed = run.completed && kept;
     }
     if (kept && early) {

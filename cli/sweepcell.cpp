@@ -11,13 +11,13 @@
 #include <filesystem>
 #include <stdexcept>
 
+#include "api/inspectjob.h"
 #include "app/CTonvexDoc.h"
 #include "cli/commandoptions.h"
 #include "cli/documentsettings.h"
 #include "cli/errormodeloptions.h"
 #include "cli/measurereport.h"
 #include "cli/messagerecorder.h"
-#include "cli/streaminfo.h"
 #include "cli/terminalwindow.h"
 #include "measure/audiofile.h"
 #include "measure/quality.h"
@@ -45,7 +45,8 @@ bool operate(const commandoptions& o, const std::string& in, const std::string& 
     doc.bitstreampath = in;
     (decode ? doc.wavpath : doc.scaledpath) = out;
     terminalwindow window(doc, false, false);
-    const messagerecorder recorder;
+    messagerecorder recorder;
+    doc.hooks.messages = recorder.sink();
     decode ? doc.decodeZAT() : doc.scaleZAT();
     if (doc.stats.completed && recorder.messages().empty()) return true;
     error = (decode ? "decoding " : "scaling ") + in + " failed";
@@ -81,8 +82,9 @@ std::pair<double, double> streamkbps(const std::string& path, const std::vector<
     o.settings = settings;
     applysettings(doc, o);
     doc.bitstreampath = path;
-    const messagerecorder recorder;
-    const streaminfo info = walkstream(doc);
+    messagerecorder recorder;
+    doc.hooks.messages = recorder.sink();
+    const tonvex::streaminfo info = inspectjob(doc);
     const double word = 16.0 * doc.fs_khz / doc.framelen;
     if (info.goodframes == 0) return {0.0, word};
     return {static_cast<double>(info.totalwords) * word / static_cast<double>(info.goodframes), word};
@@ -177,7 +179,9 @@ std::vector<std::string> conditionvalues(const sweepgrid& grid, const sweepcell&
 
 bool runcell(const sweepgrid& grid, const sweepcell& cell, const preparedstream& stream,
              const std::string& workdir, sweeprow& row, std::string& error) {
-    const commandoptions o = celloptions(grid, cell);
+    // The grid's checks have given each warning once; the cells run quietly.
+    commandoptions o = celloptions(grid, cell);
+    o.quiet = true;
     // The clean decode runs from the same seed with the same model at rate 0: the model
     // draws from the random source as it does with errors, so that noise filling and
     // concealment draw the same values until the first error strikes.

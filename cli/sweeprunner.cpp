@@ -1,29 +1,32 @@
 #include "cli/sweeprunner.h"
 
-#include <poll.h>
 #include <signal.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
+#include <algorithm>
+#include <atomic>
 #include <chrono>
-#include <csignal>
+#include <condition_variable>
 #include <cstdio>
+#include <mutex>
+#include <thread>
 
 #include "cli/progressbar.h"
 
 namespace {
 
-volatile std::sig_atomic_t interrupted = 0;
+// Set by the signal handler, read by every thread: a lock-free atomic is safe for both.
+std::atomic<bool> interrupted{false};
+static_assert(std::atomic<bool>::is_always_lock_free);
 
 void oninterrupt(int) {
-    interrupted = 1;
+    interrupted = true;
 }
 
 // Catches SIGINT and SIGTERM for its lifetime, so that the sweep can stop between cells.
 class interruptguard {
   public:
     interruptguard() {
-        interrupted = 0;
+        interrupted = false;
         struct sigaction action {};
         action.sa_handler = oninterrupt;
         sigemptyset(&action.sa_mask);
@@ -69,92 +72,69 @@ class cellprogress {
     std::chrono::steady_clock::time_point start = std::chrono::steady_clock::now();
 };
 
-std::string cellline(const sweeprun& run, const sweepcell& cell, bool& ok) {
-    sweeprow row;
-    std::string error;
-    ok = runcell(run.grid, cell, run.streams.at({cell.input, cell.bitrate}), run.workdir, row, error);
-    if (!ok) return error;
-    std::string line = rowline(row, rowformat::csv);
-    line.pop_back();
-    return line;
-}
+// The cells of one run handed out to the threads, and the rows and failures they give
+// back to the calling thread.
+class cellqueue {
+  public:
+    cellqueue(const sweeprun& run, const std::vector<sweepcell>& cells) : run(run), cells(cells) {}
 
-struct child {
-    pid_t pid;
-    int fd;
-    std::string text;
-};
-
-bool finish(child& c, const std::function<void(const sweeprow&)>& done) {
-    close(c.fd);
-    int status = 0;
-    waitpid(c.pid, &status, 0);
-    sweeprow row;
-    if (WIFEXITED(status) && WEXITSTATUS(status) == 0 && parserow(c.text, rowformat::csv, row)) {
-        done(row);
-        return true;
+    // A thread's loop: the next cell until none is left, a cell failed or a signal came.
+    void work() {
+        for (;;) {
+            size_t cell = 0;
+            {
+                const std::lock_guard<std::mutex> hold(lock);
+                if (next == cells.size() || failed || interrupted) break;
+                cell = next++;
+            }
+            sweeprow row;
+            std::string error;
+            const bool ok =
+                runcell(run.grid, cells[cell], run.streams.at({cells[cell].input, cells[cell].bitrate}),
+                        run.workdir, row, error);
+            const std::lock_guard<std::mutex> hold(lock);
+            if (ok)
+                rows.push_back(std::move(row));
+            else if (!failed)
+                failure = std::move(error), failed = true;
+            changed.notify_one();
+        }
+        const std::lock_guard<std::mutex> hold(lock);
+        ++stopped;
+        changed.notify_one();
     }
-    if (!interrupted)
-        std::fprintf(stderr, "\ntonvex: %s\n",
-                     c.text.empty() ? "a sweep worker ended abnormally" : c.text.c_str());
-    return false;
-}
 
-bool runforked(const sweeprun& run, const std::vector<sweepcell>& cells,
-               const std::function<void(const sweeprow&)>& done) {
-    std::vector<child> running;
+    // On the calling thread until every worker has stopped: each finished row to done.
+    // false when a cell failed.
+    bool deliver(int workers, const std::function<void(const sweeprow&)>& done) {
+        std::unique_lock<std::mutex> hold(lock);
+        for (;;) {
+            // Signals do not wake the wait: look again now and then.
+            changed.wait_for(hold, std::chrono::milliseconds(100),
+                             [&] { return !rows.empty() || stopped == workers; });
+            std::vector<sweeprow> ready = std::move(rows);
+            rows.clear();
+            const bool end = stopped == workers;
+            hold.unlock();
+            for (const sweeprow& row : ready) done(row);
+            hold.lock();
+            if (end && rows.empty()) break;
+        }
+        if (failed) std::fprintf(stderr, "\ntonvex: %s\n", failure.c_str());
+        return !failed;
+    }
+
+  private:
+    const sweeprun& run;
+    const std::vector<sweepcell>& cells;
+    std::mutex lock;
+    std::condition_variable changed;
     size_t next = 0;
-    bool ok = true;
-    while (ok && !interrupted && (next < cells.size() || !running.empty())) {
-        while (ok && !interrupted && next < cells.size() && running.size() < static_cast<size_t>(run.jobs)) {
-            int fds[2];
-            if (pipe(fds) != 0) return false;
-            std::fflush(nullptr);
-            const pid_t pid = fork();
-            if (pid == 0) {
-                signal(SIGINT, SIG_DFL);
-                signal(SIGTERM, SIG_DFL);
-                close(fds[0]);
-                bool cellok = false;
-                const std::string text = cellline(run, cells[next], cellok);
-                for (size_t at = 0; at < text.size();) {
-                    const ssize_t n = write(fds[1], text.data() + at, text.size() - at);
-                    if (n <= 0) break;
-                    at += static_cast<size_t>(n);
-                }
-                _exit(cellok ? 0 : 1);
-            }
-            close(fds[1]);
-            if (pid < 0) {
-                close(fds[0]);
-                std::fprintf(stderr, "tonvex: cannot start a sweep worker\n");
-                return false;
-            }
-            running.push_back({pid, fds[0], ""});
-            ++next;
-        }
-        std::vector<pollfd> watch;
-        for (const child& c : running) watch.push_back({c.fd, POLLIN, 0});
-        if (poll(watch.data(), watch.size(), -1) < 0) continue; // interrupted: checked above
-        for (size_t i = running.size(); i-- > 0;) {
-            if (!watch[i].revents) continue;
-            char buffer[4096];
-            const ssize_t n = read(running[i].fd, buffer, sizeof buffer);
-            if (n > 0) {
-                running[i].text.append(buffer, static_cast<size_t>(n));
-                continue;
-            }
-            ok = finish(running[i], done) && ok;
-            running.erase(running.begin() + static_cast<std::ptrdiff_t>(i));
-        }
-    }
-    for (child& c : running) {
-        kill(c.pid, SIGTERM);
-        close(c.fd);
-        waitpid(c.pid, nullptr, 0);
-    }
-    return ok && !interrupted;
-}
+    int stopped = 0;
+    bool failed = false;
+    std::string failure;
+    std::vector<sweeprow> rows;
+};
 
 } // namespace
 
@@ -162,20 +142,15 @@ bool runcells(const sweeprun& run, const std::vector<sweepcell>& cells,
               const std::function<void(const sweeprow&)>& done) {
     const interruptguard guard;
     cellprogress bar(run.progress, cells.size());
-    const auto counted = [&](const sweeprow& row) {
+    cellqueue queue(run, cells);
+    const int workers =
+        static_cast<int>(std::min<size_t>(static_cast<size_t>(std::max(run.jobs, 1)), cells.size()));
+    std::vector<std::thread> threads;
+    for (int i = 0; i < workers; ++i) threads.emplace_back([&queue] { queue.work(); });
+    const bool ok = queue.deliver(workers, [&](const sweeprow& row) {
         done(row);
         bar.step();
-    };
-    if (run.jobs > 1) return runforked(run, cells, counted);
-    for (const sweepcell& cell : cells) {
-        if (interrupted) return false;
-        sweeprow row;
-        std::string error;
-        if (!runcell(run.grid, cell, run.streams.at({cell.input, cell.bitrate}), run.workdir, row, error)) {
-            std::fprintf(stderr, "\ntonvex: %s\n", error.c_str());
-            return false;
-        }
-        counted(row);
-    }
-    return !interrupted;
+    });
+    for (std::thread& t : threads) t.join();
+    return ok && !interrupted;
 }

@@ -1,8 +1,8 @@
 #pragma once
-// Runs the cells of a sweep: one after the other in this process, or with jobs > 1 each
-// in a child process of its own (a fork of this one, so that the decoders' process-wide
-// random source and message box are never shared), jobs at a time. Each finished row is
-// handed over at once, so that an interrupted sweep keeps what it has done.
+// Runs the cells of a sweep on jobs threads of this process. Every cell has documents,
+// random sources and message sinks of its own, so the threads share nothing but the
+// prepared streams, which they only read. Each finished row is handed over at once, on
+// the calling thread, so that an interrupted sweep keeps what it has done.
 #include <functional>
 #include <vector>
 
@@ -17,6 +17,7 @@ struct sweeprun {
 };
 
 // Returns false on the first failed cell (the message is on standard error) or when
-// interrupted by SIGINT or SIGTERM; done has then seen every row that finished.
+// interrupted by SIGINT or SIGTERM, which start no further cell; done has then seen every
+// row that finished.
 bool runcells(const sweeprun& run, const std::vector<sweepcell>& cells,
               const std::function<void(const sweeprow&)>& done);

@@ -1,6 +1,7 @@
 #include "cli/terminalwindow.h"
 
 #include <cstdio>
+#include <utility>
 
 #include "app/CTonvexDoc.h"
 #include "app/inforowformat.h"
@@ -10,12 +11,12 @@ namespace {
 constexpr int rowprecision = 1;
 } // namespace
 
-terminalwindow::terminalwindow(const CTonvexDoc& doc, bool progress, bool results)
-    : doc(doc), bar(stderr, progress), results(results), previous(setmainframewindow(this)) {}
+terminalwindow::terminalwindow(CTonvexDoc& doc, bool progress, bool results)
+    : doc(doc), bar(stderr, progress), results(results), previous(std::exchange(doc.window, this)) {}
 
 terminalwindow::~terminalwindow() {
     bar.clear();
-    setmainframewindow(previous);
+    doc.window = previous;
 }
 
 void terminalwindow::windowinitL(int32_t progress) {

@@ -6,11 +6,12 @@
 
 class CTonvexDoc;
 
+// The document's frame window while it lives.
 class terminalwindow : public framewindow {
   public:
     // progress: draw the bar (standard error is a terminal and not --quiet);
     // results: print the status line and rows (not with --json, which reports them itself).
-    terminalwindow(const CTonvexDoc& doc, bool progress, bool results);
+    terminalwindow(CTonvexDoc& doc, bool progress, bool results);
     ~terminalwindow() override;
     terminalwindow(const terminalwindow&) = delete;
     terminalwindow& operator=(const terminalwindow&) = delete;
@@ -21,7 +22,7 @@ class terminalwindow : public framewindow {
     void clearprogress() { bar.clear(); }
 
   private:
-    const CTonvexDoc& doc;
+    CTonvexDoc& doc;
     progressbar bar;
     bool results;
     framewindow* previous;

@@ -27,8 +27,7 @@ void streamjob::decodeZAT() {
         return;
     }
     int64_t filelength = 0;
-    filehandle input = openbitstream(hooks.messages, bitstreampath, "invalid bitstream file format",
-                                     "cannot find bitstream file", filelength);
+    filehandle input = openinput("invalid bitstream file format", "cannot find bitstream file", filelength);
     if (!input) return;
     if (samefile(bitstreampath, wavpath)) {
         showmessage("input and output are the same file");

@@ -83,6 +83,24 @@ framereader::frame framereader::next(int64_t frameno) {
     return result;
 }
 
+framereader::frame framereader::take(const uint16_t* words, int32_t n) {
+    const int32_t kept = std::clamp<int32_t>(n, 0, maxframewords);
+    std::copy_n(words, kept, doc.framebuf);
+    std::fill(doc.framebuf + kept, doc.framebuf + framebufwords, uint16_t{0});
+    // Too short to hold a header: the fields of the last header read stay.
+    if (kept < H) return frame::lost;
+    const bool passes = headerpasses();
+    header.read();
+    flen = header.framewords;
+    if (!passes || flen < minframewords || flen < H || flen > kept) return frame::lost;
+    const int16_t payload = static_cast<int16_t>(flen - H);
+    if (splittest && payload % channels != 0) return frame::lost;
+    if (splittest) channelpayload = static_cast<int16_t>(payload / channels);
+    prevwords = flen;
+    lastindex = header.frameindex;
+    return frame::good;
+}
+
 framereader::frame framereader::readpayload() {
     const int16_t payload = static_cast<int16_t>(flen - H);
     if (splittest) {

@@ -26,6 +26,13 @@ class framereader {
     search syncsearch();
     // One pass of the frame loop. frameno numbers the frame for the document's events.
     frame next(int64_t frameno);
+    // A frame that the caller framed itself, n words from its header on, in place of the
+    // file: copied into framebuf and its header read. Lost when the header fails its CRC
+    // or announces an impossible length, when fewer words came than it announces, or when
+    // the channels' split test fails; words beyond its length are ignored.
+    frame take(const uint16_t* words, int32_t n);
+    // The header in framebuf has its sync word and passes its CRC.
+    bool hassyncandcrc() const { return header.syncfound == 1 && headerpasses(); }
 
     decodeheader header;
     int16_t H = 5;
@@ -46,7 +53,6 @@ class framereader {
 
     bool readheaderwords();
     bool headerpasses() const;
-    bool hassyncandcrc() const { return header.syncfound == 1 && headerpasses(); }
     frame readpayload();
     // Re-synchronisation after a damaged header; sets skip and bytesleft.
     frame resync(int64_t frameno, int64_t bytesbefore);

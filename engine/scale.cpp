@@ -57,8 +57,8 @@ int16_t cutslices(uint16_t* frame, int16_t H, int16_t channels, int16_t channelp
 void streamjob::scaleZAT() {
     stats = {};
     int64_t filelength = 0;
-    filehandle input = openbitstream(hooks.messages, bitstreampath, "invalid bitstream input file format",
-                                     "cannot find bitstream input file", filelength);
+    filehandle input =
+        openinput("invalid bitstream input file format", "cannot find bitstream input file", filelength);
     if (!input) return;
     // A stream the front end gave without a name (standard output) has no extension.
     if (!(scaledstream && scaledpath.empty()) && !endsinztb(scaledpath)) {

@@ -1,6 +1,7 @@
 #include "engine/streamjob.h"
 
 #include <new>
+#include <utility>
 
 streamjob::streamjob() {
     // The numeric settings hold their initial values from their declarations; the sample
@@ -14,4 +15,15 @@ void streamjob::allocNFRAMEarrays() {
     if (!pcm_buf) showmessage("allocNFRAMEarrays(): pcm_buf not allocated");
     pcmfilebuf.reset(new (std::nothrow) int16_t[4 * n]());
     if (!pcmfilebuf) showmessage("allocNFRAMEarrays(): pcmfilebuf not allocated");
+}
+
+filehandle streamjob::openinput(const char* badname, const char* notfound, int64_t& length) {
+    if (!bitstreamstream) return openbitstream(hooks.messages, bitstreampath, badname, notfound, length);
+    length = filesize(bitstreamstream.get());
+    if (length < 0) {
+        showmessage(notfound);
+        bitstreamstream.reset();
+        return nullptr;
+    }
+    return std::move(bitstreamstream);
 }

@@ -18,6 +18,7 @@
 #include "codec/codingconfig.h"
 #include "engine/errors/bursthistogram.h"
 #include "engine/errors/errorchannel.h"
+#include "engine/io/wordio.h"
 #include "engine/runreport.h"
 
 // What happened to the frames of the last operation, beyond what the panel shows.
@@ -113,6 +114,9 @@ class streamjob {
     // end keeps or discards what they received.
     pcmsink* sink = nullptr;
     std::FILE* scaledstream = nullptr;
+    // A front end's own input (a seekable stream at its start): the next decodeZAT or
+    // scaleZAT reads and closes it instead of opening bitstreampath.
+    filehandle bitstreamstream;
     // Largest PCM data size a WAV file can announce: its size fields hold 32 bits and the
     // RIFF size adds 36. Lowered only by tests.
     uint64_t wavdatalimit = 0xFFFFFFFFull - 36;
@@ -134,6 +138,10 @@ class streamjob {
     // Whether the frame just read goes to the decoders as lost (errormodel 2, or 3 with a
     // frame pattern); counts and reports it as frame frameno.
     bool eraseframe(int64_t frameno);
+    // The input of an operation: bitstreamstream if given, else the file bitstreampath
+    // (badname when it does not end in "ztb", notfound when it cannot be opened). Sets
+    // length in bytes; no file after a message.
+    filehandle openinput(const char* badname, const char* notfound, int64_t& length);
     // Frame length in words that kbps allows, clamped to 8..511.
     int16_t scaledframelen(double kbps) const;
     // The 44-byte WAV header at the file's position; 0 on success, 1 on a short write.

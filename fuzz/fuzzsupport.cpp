@@ -8,17 +8,16 @@
 #include "fuzz/fuzzentries.h"
 #include "fuzz/fuzzinput.h"
 
-quietrun::quietrun() {
-    previoushandler = setmessagehandler([this](const std::string& text) {
+messagesink quietrun::sink() {
+    return messagesink([this](const std::string& text) {
         messages += 1;
         last = text;
     });
-    previouswindow = setmainframewindow(&window);
 }
 
-quietrun::~quietrun() {
-    setmainframewindow(previouswindow);
-    setmessagehandler(previoushandler);
+void quietrun::attach(CTonvexDoc& doc) {
+    doc.hooks.messages = sink();
+    doc.window = &window;
 }
 
 void fuzzcheck(bool holds, const char* what) {

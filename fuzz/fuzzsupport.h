@@ -6,28 +6,27 @@
 
 #include "app/CTonvexDoc.h"
 #include "app/framewindow.h"
-#include "app/messagebox.h"
+#include "base/message.h"
 #include "base/random.h"
 #include "fuzz/fuzzinput.h"
 
-// Installs a silent message handler and an empty main window for its lifetime.
+// Counts and swallows the messages of a run, and gives documents a frame window that
+// draws nothing. Outlives what it is attached to.
 class quietrun {
   public:
-    quietrun();
-    ~quietrun();
+    quietrun() = default;
     quietrun(const quietrun&) = delete;
     quietrun& operator=(const quietrun&) = delete;
+
+    messagesink sink();
+    // The document's messages and frame window become these.
+    void attach(CTonvexDoc& doc);
 
     int messages = 0;
     std::string last; // the last message shown
 
   private:
-    struct blankwindow : framewindow {
-        void windowinitL(int32_t) override {}
-        void windowinfoL() override {}
-    } window;
-    messagehandler previoushandler;
-    framewindow* previouswindow = nullptr;
+    blankwindow window;
 };
 
 // Aborts with what when a property of the decoding path does not hold.
@@ -43,6 +42,7 @@ void fuzzsettings(CTonvexDoc& doc, fuzzinput& in);
 // come from the input's first bytes.
 struct fuzzrun {
     fuzzrun(const uint8_t* data, size_t size) : in(data, size) {
+        quiet.attach(doc);
         doc.random.seed(1);
         fuzzsettings(doc, in);
     }

@@ -65,6 +65,7 @@ int fuzz_header(const uint8_t* data, size_t size) {
     quietrun quiet;
     fuzzinput in(data, size);
     decodeheader header;
+    header.messages = quiet.sink();
     configure(header, in);
     const int16_t H = header.headerwords;
 

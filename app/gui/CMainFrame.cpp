@@ -5,6 +5,7 @@
 #include <QPainter>
 #include <QScreen>
 #include <cstdio>
+#include <utility>
 #include <vector>
 
 #include "app/CTonvexDoc.h"
@@ -12,9 +13,9 @@
 #include "app/gui/analysisdock.h"
 #include "app/gui/menubarstyle.h"
 #include "app/gui/menucommands.h"
+#include "app/gui/messagebox.h"
 #include "app/gui/settingdialogs.h"
 #include "app/gui/storedsettings.h"
-#include "app/messagebox.h"
 
 namespace {
 std::string formatcaption(const char* format, const std::string& label, double value,
@@ -26,9 +27,10 @@ std::string formatcaption(const char* format, const std::string& label, double v
 }
 } // namespace
 
-CMainFrame::CMainFrame(CTonvexDoc* document)
-    : document(document), view(new CTonvexView(document, this)), analysis(new analysisdock(this)),
-      previousframe(setmainframewindow(this)) {
+CMainFrame::CMainFrame(CTonvexDoc* document, std::optional<messagesink> messages)
+    : messages(messages ? *std::move(messages) : messageboxsink(this)), document(document),
+      view(new CTonvexView(document, this->messages, this)), analysis(new analysisdock(this)),
+      previousframe(document ? std::exchange(document->window, this) : nullptr) {
     setWindowTitle("tonvex");
     setCentralWidget(view);
     setAcceptDrops(true);
@@ -45,7 +47,7 @@ CMainFrame::CMainFrame(CTonvexDoc* document)
 
 CMainFrame::~CMainFrame() {
     stopoperation();
-    setmainframewindow(previousframe);
+    if (document) document->window = previousframe;
 }
 
 QAction* CMainFrame::additem(QMenu* menu, int id, const char* caption, void (CMainFrame::*handler)()) {
@@ -235,7 +237,7 @@ void CMainFrame::OnQuantiserQscale() {
 void CMainFrame::OnDecodeBitrate() {
     CTonvexDoc* doc = activedocument("pointer failure: OnDecodeBitrate()");
     if (!doc) return;
-    CBitrateDlg dialog(this);
+    CBitrateDlg dialog(messages, this);
     if (dialog.exec() != QDialog::Accepted) return;
     doc->scaledbitrate = dialog.number() < 0.0 ? 0.0 : dialog.number();
     setcaptionfixed(menucommand::decodebitrate, "scaled bitrate", doc->scaledbitrate, "kbit/s");
@@ -245,7 +247,7 @@ void CMainFrame::OnDecodeBitrate() {
 void CMainFrame::OnDecodeBer() {
     CTonvexDoc* doc = activedocument("pointer failure: OnDecodeBer()");
     if (!doc) return;
-    CBerDlg dialog(this);
+    CBerDlg dialog(messages, this);
     if (dialog.exec() != QDialog::Accepted) return;
     const double rate = dialog.number();
     doc->ber = rate <= 0.0 ? 0.0 : rate >= 0.002 ? 0.002 : rate;

@@ -20,7 +20,8 @@ class QPushButton;
 class CMainFrame : public QMainWindow, public framewindow {
     Q_OBJECT
   public:
-    explicit CMainFrame(CTonvexDoc* document);
+    // Without messages, a message box over this window shows them.
+    explicit CMainFrame(CTonvexDoc* document, std::optional<messagesink> messages = {});
     ~CMainFrame() override;
 
     CTonvexDoc* GetActiveDocument() const { return document; }
@@ -77,6 +78,7 @@ class CMainFrame : public QMainWindow, public framewindow {
     void dropEvent(QDropEvent* event) override;
 
   private:
+    void showmessage(const std::string& text) const { messages(text); }
     void fillrecentmenu();
     void settitle(const CTonvexDoc& doc);
     // The active document, or nullptr after showing the handler's failure message.
@@ -98,6 +100,7 @@ class CMainFrame : public QMainWindow, public framewindow {
     // The ended run on the analysis dock, which the first run brings into view.
     void showanalysis(const backgroundrun& ended);
 
+    messagesink messages;
     CTonvexDoc* document;
     CTonvexView* view;
     analysisdock* analysis;

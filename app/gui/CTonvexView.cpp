@@ -9,7 +9,6 @@
 #include "app/gui/CMainFrame.h"
 #include "app/gui/uifont.h"
 #include "app/inforowformat.h"
-#include "app/messagebox.h"
 
 namespace {
 const QColor background(210, 210, 205);
@@ -28,7 +27,8 @@ const char* const longeststatus = "decoding completed in 10.00 times real time";
 constexpr int textleft = 9;
 } // namespace
 
-CTonvexView::CTonvexView(CTonvexDoc* document, QWidget* parent) : QWidget(parent), document(document) {
+CTonvexView::CTonvexView(CTonvexDoc* document, messagesink messages, QWidget* parent)
+    : QWidget(parent), document(document), messages(std::move(messages)) {
     setAttribute(Qt::WA_OpaquePaintEvent);
 }
 
@@ -60,7 +60,7 @@ void CTonvexView::displaypanelL(QPainter& dc) {
 
 void CTonvexView::drawtextborderL(QPainter& dc) {
     if (!document) {
-        showmessage("pointer error: drawtextborderL");
+        messages("pointer error: drawtextborderL");
         return;
     }
     fill(dc, 5, 5, width() - 5, height() - 5, panel);
@@ -82,7 +82,7 @@ void CTonvexView::drawborderlines(QPainter& dc) const {
 
 void CTonvexView::displayinitL(QPainter& dc, int32_t progress) {
     if (!document) {
-        showmessage("pointer error: displayinitL");
+        messages("pointer error: displayinitL");
         return;
     }
     if (progress >= 1) {
@@ -100,7 +100,7 @@ void CTonvexView::displayinitL(QPainter& dc, int32_t progress) {
 
 void CTonvexView::displayinfoL(QPainter& dc) {
     if (!document) {
-        showmessage("pointer error: displayinfoL");
+        messages("pointer error: displayinfoL");
         return;
     }
     const QFont previous = dc.font();

@@ -12,13 +12,16 @@
 #include <cstdint>
 #include <string>
 
+#include "base/message.h"
+
 class CTonvexDoc;
 class QPainter;
 
 class CTonvexView : public QWidget {
     Q_OBJECT
   public:
-    explicit CTonvexView(CTonvexDoc* document, QWidget* parent = nullptr);
+    // messages: where the drawing operations' failures go.
+    CTonvexView(CTonvexDoc* document, messagesink messages, QWidget* parent = nullptr);
 
     CTonvexDoc* GetDocument() const { return document; }
     QImage& canvas() { return image; }
@@ -51,6 +54,7 @@ class CTonvexView : public QWidget {
     void drawslottext(QPainter& dc, int slot, const std::string& text) const;
 
     CTonvexDoc* document;
+    messagesink messages;
     QImage image;
     // Decimals of the rows; one, so 80.25 shows as 80.3.
     int32_t precision = 1;

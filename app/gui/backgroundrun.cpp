@@ -6,14 +6,12 @@
 #include <cstdio>
 #include <filesystem>
 
-#include "app/messagebox.h"
-
 backgroundrun::backgroundrun(CTonvexDoc& doc, operation op, QObject* parent)
     : QObject(parent), doc(doc), op(op), outputpath(op == operation::decode ? doc.wavpath : doc.scaledpath),
       finalpath(outputpath), wavdatalimit(doc.wavdatalimit) {
     if (!prepareoutput()) {
-        showmessage(op == operation::decode ? "cannot create output file"
-                                            : "cannot create bitstream output file");
+        texts.push_back(op == operation::decode ? "cannot create output file"
+                                                : "cannot create bitstream output file");
         done = true;
         QMetaObject::invokeMethod(this, &backgroundrun::finished, Qt::QueuedConnection);
         return;

@@ -10,7 +10,6 @@
 #include "app/CTonvexDoc.h"
 #include "app/gui/menucommands.h"
 #include "app/gui/storedsettings.h"
-#include "app/messagebox.h"
 
 void CMainFrame::OnFileOpen() {
     CTonvexDoc* doc = activedocument("pointer failure: OnFileOpen()");

@@ -11,7 +11,6 @@
 #include "app/gui/analysisdock.h"
 #include "app/gui/analysisview.h"
 #include "app/gui/menucommands.h"
-#include "app/messagebox.h"
 
 void CMainFrame::OnDecodeDecode() {
     if (!activedocument("pointer failure: OnDecodeDecode()")) return;

@@ -6,7 +6,6 @@
 #include <cmath>
 
 #include "app/gui/uifont.h"
-#include "app/messagebox.h"
 
 namespace {
 constexpr int fieldid = 1000;
@@ -21,8 +20,9 @@ const settingdialoglayout bitratelayout{"output Bitrate", 99, 44, 13, 16, 51, 12
 const settingdialoglayout berlayout{"bit error rate", 137, 45, 13, 16, 73, 12, nullptr, 0, 0, 0, 0};
 } // namespace
 
-settingdialog::settingdialog(const settingdialoglayout& layout, fieldtype type, QWidget* parent)
-    : QDialog(parent), field(new QLineEdit(this)), type(type) {
+settingdialog::settingdialog(const settingdialoglayout& layout, fieldtype type, QWidget* parent,
+                             messagesink messages)
+    : QDialog(parent), field(new QLineEdit(this)), type(type), messages(std::move(messages)) {
     const QFont font = uifont(dialogpoints);
     setFont(font);
     setWindowTitle(layout.caption);
@@ -50,7 +50,7 @@ QString settingdialog::text() const {
 
 void settingdialog::accept() {
     if (type == fieldtype::number && !parsefinitenumber(field->text(), acceptednumber)) {
-        showmessage("Please enter a number.");
+        messages("Please enter a number.");
         field->setFocus();
         field->selectAll();
         return;
@@ -76,5 +76,7 @@ COutputFileDlg::COutputFileDlg(QWidget* parent) : settingdialog(outputfilelayout
 CBitstreamFileDlg::CBitstreamFileDlg(QWidget* parent)
     : settingdialog(bitstreamfilelayout, fieldtype::text, parent) {}
 CDirectoryDlg::CDirectoryDlg(QWidget* parent) : settingdialog(directorylayout, fieldtype::text, parent) {}
-CBitrateDlg::CBitrateDlg(QWidget* parent) : settingdialog(bitratelayout, fieldtype::number, parent) {}
-CBerDlg::CBerDlg(QWidget* parent) : settingdialog(berlayout, fieldtype::number, parent) {}
+CBitrateDlg::CBitrateDlg(messagesink messages, QWidget* parent)
+    : settingdialog(bitratelayout, fieldtype::number, parent, std::move(messages)) {}
+CBerDlg::CBerDlg(messagesink messages, QWidget* parent)
+    : settingdialog(berlayout, fieldtype::number, parent, std::move(messages)) {}

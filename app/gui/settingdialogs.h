@@ -5,6 +5,8 @@
 #include <QDialog>
 #include <QString>
 
+#include "base/message.h"
+
 class QLineEdit;
 
 // Where the controls of one dialog sit, in dialog units (x, y, width, height).
@@ -20,7 +22,9 @@ class settingdialog : public QDialog {
     Q_OBJECT
   public:
     enum class fieldtype { text, number };
-    settingdialog(const settingdialoglayout& layout, fieldtype type, QWidget* parent);
+    // messages: where a number field says that it refused the text.
+    settingdialog(const settingdialoglayout& layout, fieldtype type, QWidget* parent,
+                  messagesink messages = {});
 
     // The field as the dialog accepted it.
     QString text() const;
@@ -32,6 +36,7 @@ class settingdialog : public QDialog {
     QLineEdit* field;
     fieldtype type;
     double acceptednumber = 0.0;
+    messagesink messages;
 };
 
 // The field's text as a finite double ("12", " -1e-4 ", "+3"), or false: the whole text
@@ -59,11 +64,11 @@ class CDirectoryDlg : public settingdialog {
 class CBitrateDlg : public settingdialog {
     Q_OBJECT
   public:
-    explicit CBitrateDlg(QWidget* parent = nullptr);
+    explicit CBitrateDlg(messagesink messages, QWidget* parent = nullptr);
 };
 
 class CBerDlg : public settingdialog {
     Q_OBJECT
   public:
-    explicit CBerDlg(QWidget* parent = nullptr);
+    explicit CBerDlg(messagesink messages, QWidget* parent = nullptr);
 };

@@ -12,7 +12,7 @@
 #include "app/gui/CMainFrame.h"
 #include "app/gui/CTonvexApp.h"
 #include "app/gui/menucommands.h"
-#include "tests/support/messagebox.h"
+#include "tests/support/messages.h"
 
 using namespace menucommand;
 
@@ -27,7 +27,7 @@ void waitforoperation(const CMainFrame& frame);
 // The menu caption of a command id.
 std::string caption(const CMainFrame& frame, int id);
 
-// A started window with a folder of its own; messages are recorded, not shown.
+// A started window with a folder of its own; its messages are recorded, not shown.
 class GuiTest : public testing::Test {
   protected:
     void SetUp() override { ASSERT_TRUE(app->InitInstance()); }
@@ -41,11 +41,11 @@ class GuiTest : public testing::Test {
     }
     // A new start of the window on the stored settings.
     void restart() {
-        app = std::make_unique<CTonvexApp>();
+        app = std::make_unique<CTonvexApp>(messages.sink());
         ASSERT_TRUE(app->InitInstance());
     }
 
     QTemporaryDir folder;
-    messageboxrecorder messages;
-    std::unique_ptr<CTonvexApp> app = std::make_unique<CTonvexApp>();
+    messagerecorder messages;
+    std::unique_ptr<CTonvexApp> app = std::make_unique<CTonvexApp>(messages.sink());
 };

@@ -1,17 +1,12 @@
 // Decode and scale started from the menu, on the bundled sample, in the background, and the
 // analysis dock they fill.
 
+#include "app/framewindow.h"
 #include "app/gui/analysisdock.h"
 #include "app/gui/analysisview.h"
 #include "guitest.h"
 
 namespace {
-// A framewindow that draws nothing, for a decode outside the window.
-class nowindow : public framewindow {
-    void windowinitL(int32_t) override {}
-    void windowinfoL() override {}
-};
-
 std::vector<std::pair<int64_t, int>> framesandkinds(const std::vector<driveevent>& events) {
     std::vector<std::pair<int64_t, int>> out;
     for (const driveevent& event : events) out.emplace_back(event.frame, static_cast<int>(event.kind));
@@ -48,10 +43,9 @@ TEST_F(OperationsTest, DecodeShowsTheEngineEventsAndAFailedRunClearsTheRowsAndLe
     reference.wavpath = folder.filePath("reference.wav").toStdString();
     std::vector<driveevent> expected;
     reference.hooks.event = [&expected](const driveevent& event) { expected.push_back(event); };
-    nowindow stub;
-    framewindow* previous = setmainframewindow(&stub);
+    blankwindow stub;
+    reference.window = &stub;
     reference.decodeZAT();
-    setmainframewindow(previous);
     ASSERT_FALSE(expected.empty());
     const analysisview& view = frame().analysispane()->view();
     EXPECT_TRUE(frame().analysispane()->isVisible());

@@ -28,6 +28,7 @@ struct pinned {
 uint64_t outputchecksum(const pinned& run, const fs::path& dir) {
     quietrun quiet;
     CTonvexDoc doc;
+    quiet.attach(doc);
     applysettings(doc, run.settings);
     doc.random.seed(1);
     const std::string name = run.stream;

@@ -108,6 +108,7 @@ runoutcome hostiletest::decode(const std::vector<uint8_t>& bytes, const std::str
     fs::remove(output);
     quietrun quiet;
     CTonvexDoc doc;
+    quiet.attach(doc);
     startrun(doc, dir / "in.ztb", bytes, settings);
     doc.wavpath = output.string();
     doc.decodeZAT();
@@ -124,6 +125,7 @@ runoutcome hostiletest::scale(const std::vector<uint8_t>& bytes, const std::stri
     {
         quietrun quiet;
         CTonvexDoc doc;
+        quiet.attach(doc);
         startrun(doc, dir / "in.ztb", bytes, settings);
         doc.scaledpath = output.string();
         doc.scaledbitrate = kbps;

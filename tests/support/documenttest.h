@@ -13,27 +13,13 @@
 #include "tests/support/messages.h"
 #include "tests/support/scratchdir.h"
 
-class windowstandin {
-  public:
-    windowstandin() : previous(setmainframewindow(&window)) {}
-    ~windowstandin() { setmainframewindow(previous); }
-    windowstandin(const windowstandin&) = delete;
-    windowstandin& operator=(const windowstandin&) = delete;
-
-  private:
-    struct silentwindow : framewindow {
-        void windowinitL(int32_t) override {}
-        void windowinfoL() override {}
-    } window;
-    framewindow* previous;
-};
-
 class documenttest : public ::testing::Test {
   protected:
     void SetUp() override {
         dir = freshtestdir("tonvex");
         doc.random.seed(1);
         doc.hooks.messages = messages.sink();
+        doc.window = &window;
         doc.directory = dir.string();
     }
     void TearDown() override { std::filesystem::remove_all(dir); }
@@ -41,7 +27,7 @@ class documenttest : public ::testing::Test {
     std::string path(const std::string& name) const { return (dir / name).string(); }
 
     messagerecorder messages;
-    windowstandin window;
+    blankwindow window;
     CTonvexDoc doc;
     std::filesystem::path dir;
 };

@@ -15,10 +15,10 @@
 
 #include "app/CTonvexDoc.h"
 #include "app/framewindow.h"
-#include "app/messagebox.h"
 #include "base/random.h"
 #include "engine/settings.h"
 #include "tests/support/scratchdir.h"
+#include "tests/support/messages.h"
 
 namespace {
 
@@ -59,11 +59,6 @@ std::vector<unsigned char> readbytes(const std::string& file) {
     std::ifstream in(file, std::ios::binary);
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
-
-struct quietwindow : framewindow {
-    void windowinitL(int32_t) override {}
-    void windowinfoL() override {}
-};
 
 int little16(const std::vector<unsigned char>& bytes, size_t at) {
     return static_cast<int16_t>(static_cast<uint16_t>(bytes[at] | (bytes[at + 1] << 8)));
@@ -110,27 +105,19 @@ class conformance : public ::testing::TestWithParam<vectorrow> {
   protected:
     void SetUp() override {
         dir = freshtestdir("tonvex_conformance");
-        previouswindow = setmainframewindow(&window);
-        previoushandler = setmessagehandler([this](const std::string& text) { messages.push_back(text); });
+        doc.window = &window;
+        doc.hooks.messages = messages.sink();
     }
-    void TearDown() override {
-        setmainframewindow(previouswindow);
-        setmessagehandler(previoushandler);
-        std::filesystem::remove_all(dir);
-    }
+    void TearDown() override { std::filesystem::remove_all(dir); }
 
-    quietwindow window;
-    std::vector<std::string> messages;
+    blankwindow window;
+    messagerecorder messages;
+    CTonvexDoc doc;
     std::filesystem::path dir;
-
-  private:
-    framewindow* previouswindow = nullptr;
-    messagehandler previoushandler;
 };
 
 TEST_P(conformance, MatchesTheExpectedOutputByteForByte) {
     const vectorrow& row = GetParam();
-    CTonvexDoc doc;
     std::istringstream pairs(row.settings);
     for (std::string pair; pairs >> pair;) {
         const size_t equals = pair.find('=');
@@ -150,7 +137,7 @@ TEST_P(conformance, MatchesTheExpectedOutputByteForByte) {
         doc.decodeZAT();
     }
     EXPECT_TRUE(doc.stats.completed);
-    EXPECT_TRUE(messages.empty()) << messages.front();
+    EXPECT_TRUE(messages.shown.empty()) << messages.shown.front();
 
     const auto got = readbytes(output);
     const auto want = readbytes(vectordir() + "/" + row.expected);

@@ -14,7 +14,6 @@
 #include "app/gui/CMainFrame.h"
 #include "app/gui/CTonvexApp.h"
 #include "app/gui/menucommands.h"
-#include "app/messagebox.h"
 
 int main(int argc, char** argv) {
     if (argc != 2) {
@@ -25,11 +24,10 @@ int main(int argc, char** argv) {
     const QTemporaryDir store;
     QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, store.path());
     int failures = 0;
-    setmessagehandler([&failures](const std::string& text) {
+    CTonvexApp app(messagesink([&failures](const std::string& text) {
         std::fprintf(stderr, "%s\n", text.c_str());
         ++failures;
-    });
-    CTonvexApp app;
+    }));
     if (!app.InitInstance()) return 1;
     CMainFrame& frame = *app.mainframe();
     app.document()->ber = 1e-3;
