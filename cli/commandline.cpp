@@ -140,6 +140,13 @@ int runcommandline(int argc, char** argv) {
                      "output bitstream, - for standard output (default: the input name with .ztb)");
     encode->add_option("--tune", o.tune, "noise shaping: snr (white noise, the default) or perceptual");
     encode
+        ->add_option("--scale-floor", o.scalefloor,
+                     "lowest bitrate in kbit/s the stream is meant to be scaled to, 0 for none (default 64): "
+                     "a cut to it or above keeps the first planes whole, at about 0.1 dB at the stream's own "
+                     "rate")
+        ->type_name("KBPS")
+        ->check(CLI::Range(0.0, 1000.0));
+    encode
         ->add_option("--bitrate", o.bitrate,
                      std::string("bitrate of the stream in kbit/s (default 128); every frame has the same "
                                  "length") +

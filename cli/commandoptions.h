@@ -19,6 +19,7 @@ struct commandoptions {
     std::optional<std::string> bitrate;
     std::optional<std::string> outputbitrate; // "encoded" or "scaled"
     std::string tune = "snr";                 // encode: "snr" or "perceptual"
+    std::optional<double> scalefloor;         // encode: kbit/s, 0 for none
     std::optional<std::uint32_t> seed;
     std::optional<std::string> threads; // decode: 1, 2 or 0 for as many as useful
     std::optional<std::string> config;  // "auto": probe the input for its configuration

@@ -45,6 +45,7 @@ int runencode(const commandoptions& options) {
     }
     if (!tuneofname(options.tune, settings.tune))
         throw usageerror("--tune " + options.tune + ": snr or perceptual");
+    if (options.scalefloor) settings.scalefloor = *options.scalefloor;
 
     const std::string output =
         options.output.empty() ? options.input == "-"

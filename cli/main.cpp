@@ -1,18 +1,15 @@
-// tonvex: without arguments the window (when it is built in), otherwise the command line.
+// tonvex: without arguments the window (when it is built), otherwise the command line.
 #include <cstdio>
 #include <cstdlib>
 #include <initializer_list>
+#include <string>
 
 #include "cli/commandline.h"
 #include "cli/exitcodes.h"
-
-#ifdef TONVEX_WITH_WINDOW
-#include "app/gui/runwindow.h"
-#endif
+#include "cli/windowprogram.h"
 
 namespace {
 
-#ifdef TONVEX_WITH_WINDOW
 // Without a display (or a platform chosen for the toolkit) the window cannot open.
 bool displayavailable() {
     for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) {
@@ -21,7 +18,6 @@ bool displayavailable() {
     }
     return false;
 }
-#endif
 
 // What the command line offers, with the status of a usage error: nothing was run.
 int showusage() {
@@ -35,9 +31,8 @@ int showusage() {
 } // namespace
 
 int main(int argc, char** argv) {
-#ifdef TONVEX_WITH_WINDOW
-    if (argc <= 1 && displayavailable()) return runwindow(argc, argv);
-#endif
+    if (argc <= 1 && displayavailable())
+        if (const std::string program = windowprogram(); !program.empty()) return startwindow(program, argv);
     if (argc <= 1) return showusage();
     return runcommandline(argc, argv);
 }

@@ -27,6 +27,11 @@ struct encodersettings {
     // skipped position or short run, as many as leave room for several bit-planes.
     int32_t codedbands = 0;
     int32_t blockswitching = 1; // 0: long blocks only (after the short first frame)
+    // The lowest rate in kbit/s a stream is meant to be scaled to (0: none). Above it every
+    // cut of a scaled stream keeps the first fillthreshold + 1 planes whole, at the cost of
+    // empty planes above the top where a frame needs them, and weights 30 dB higher to
+    // leave the header's plane count room for them.
+    double scalefloor = 64.0;
 
     // What the band weights aim at (the decoders do not depend on it).
     encodertune tune = encodertune::snr;

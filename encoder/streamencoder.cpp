@@ -5,6 +5,7 @@
 
 #include "encoder/blockswitch.h"
 #include "encoder/sideinfo.h"
+#include "encoder/weightquant.h"
 
 namespace {
 
@@ -41,8 +42,12 @@ std::string streamencoder::open(const encodersettings& settings, int channels, i
         history[ch].assign(3 * framelen, 0.0);
     }
     frame.assign(maxframewords + 1, 0);
+    scratch.assign(maxframewords + 1, 0);
     const int16_t bands = cfg.codedbands != 0 ? static_cast<int16_t>(cfg.codedbands) : automaticbands();
     for (int ch = 0; ch < nch; ch++) chans[ch].nbandcoded = bands;
+    // Integers with room for planes above the top, where a scaled stream may need them.
+    const int16_t lift = roomabovetop() ? liftforroom(cfg.coding.weightstep) : int16_t{0};
+    for (int ch = 0; ch < nch; ch++) chans[ch].lift = lift;
 
     header.framelen = framelen;
     header.config = cfg.coding;
@@ -210,6 +215,16 @@ bitplaneconfig streamencoder::planeconfig() const {
     return bp;
 }
 
+void streamencoder::preparecoder(int k) {
+    const bool joint = cfg.coding.jointcoding != 0 && nch == 2;
+    zatenc& c = chans[k];
+    codec* list[2] = {&chans[k], joint ? &chans[1] : nullptr};
+    const int16_t planes = joint ? std::max(top[0], top[1]) : top[k];
+    coder[k].prepare(list, planeconfig(), c.codedblocks(), c.codedcoefs(), c.nbandcoded, c.bandsizes(),
+                     planes);
+    prepared[k] = true;
+}
+
 void streamencoder::fittoppass() {
     const bitplaneconfig bp = planeconfig();
     if (!bp.inbandweights || !bp.passcrc) return;
@@ -217,17 +232,15 @@ void streamencoder::fittoppass() {
     // would take more than half the payload, the highest band that has a coefficient in it
     // is coded 6 dB coarser, until the pass fits.
     const bool joint = cfg.coding.jointcoding != 0 && nch == 2;
-    const int units = cfg.coding.jointcoding != 0 ? 1 : nch;
-    const int32_t budget = 16 * ((words - hwords) / units);
-    for (int k = 0; k < units; k++) {
+    const int32_t budget = 16 * ((words - hwords) / units());
+    for (int k = 0; k < units(); k++) {
         zatenc& c = chans[k];
         codec* list[2] = {&chans[k], joint ? &chans[1] : nullptr};
         const int members = joint ? 2 : 1;
         for (int attempt = 0; attempt < 32; attempt++) {
             const int16_t planes = joint ? std::max(top[0], top[1]) : top[k];
-            if (coder.toppasscost(list, bp, c.codedblocks(), c.codedcoefs(), c.nbandcoded, c.bandsizes(),
-                                  planes) <= budget / 2)
-                break;
+            preparecoder(k);
+            if (coder[k].toppasscost(budget / 2) <= budget / 2) break;
             const int32_t* sizes = c.bandsizes();
             const int64_t threshold = int64_t{1} << planes;
             int32_t highest = -1;
@@ -244,13 +257,63 @@ void streamencoder::fittoppass() {
             else
                 c.realise();
             for (int m = 0; m < members; m++) top[k + m] = chans[k + m].quantise();
+            prepared[k] = false;
         }
     }
 }
 
+int streamencoder::units() const {
+    return cfg.coding.jointcoding != 0 ? 1 : nch;
+}
+
+bool streamencoder::roomabovetop() const {
+    const codingconfig& c = cfg.coding;
+    const bool passcrc = c.weighton != 0 && c.weightmode == 2 && c.crcon == 1;
+    // Empty planes pay where they cost little: all of them within a quarter of the floor's
+    // payload (not so under run modes 0 and 1, whose empty pass costs a bit per position
+    // or per few).
+    int32_t positions = 0;
+    for (int16_t j = 0; j < chans[0].nbandcoded; j++) positions += chans[0].bndsize2[j];
+    positions *= c.jointcoding != 0 ? nch : 1;
+    const int32_t planes = c.fillthreshold + 1;
+    return passcrc && floorbits() < 16 * ((words - hwords) / units()) &&
+           int64_t{planes} * emptypassbits(c, positions) <= floorbits() / 4;
+}
+
+int32_t streamencoder::floorbits() const {
+    if (!(cfg.scalefloor > 0.0)) return 16 * maxframewords;
+    return 16 * ((framewordsforbitrate(cfg.scalefloor, samplerate_khz(srindex)) - hwords) / units());
+}
+
+int16_t streamencoder::raisefor(int k, int16_t planes, int32_t slice) {
+    // A decoder that reaches the cut of a scaled stream inside a pass after a weight fails
+    // the pass's CRC; within the first fillthreshold + 1 planes it then fills every zero
+    // coefficient from the previous frame, which is far worse than the coarser spectrum.
+    // So those planes should end within the payload of the floor rate: empty planes above
+    // the top move the coefficients' passes down the count.
+    const int32_t fillplanes = cfg.coding.fillthreshold + 1;
+    const auto most = static_cast<int16_t>(std::min(fillplanes, 30 - planes));
+    if (!roomabovetop() || most <= 0) return 0;
+    const int32_t floor = floorbits();
+    // The first planes as far as the floor: a pass that ends beyond it needs the raise.
+    scratchwriter.start(scratch.data(), std::min(slice, floor / 16 + 1));
+    coder[k].encode(scratchwriter, 0, fillplanes - 1);
+    const int32_t empty = emptypassbits(cfg.coding, coder[k].positions());
+    auto endof = [&](int32_t r) { // beyond the floor when the writer ran full before it
+        const int32_t end = coder[k].passend(r);
+        return end < 0 && scratchwriter.full() ? 16 * slice : end;
+    };
+    for (int16_t raise = 0; raise < most; raise++) {
+        bool fits = true;
+        for (int32_t r = 0; r < fillplanes - raise && endof(r) >= 0; r++)
+            fits = fits && endof(r) + raise * empty <= floor;
+        if (fits) return raise;
+    }
+    return most;
+}
+
 void streamencoder::writepayload() {
     const bool joint = cfg.coding.jointcoding != 0;
-    const bitplaneconfig bp = planeconfig();
     const bool sideinfo = cfg.coding.weighton != 0 && cfg.coding.weightmode != 2;
 
     const int32_t payload = words - hwords;
@@ -262,12 +325,12 @@ void streamencoder::writepayload() {
         zatenc& first = chans[k];
         int16_t planes = top[k];
         if (joint && nch == 2) planes = std::max(top[0], top[1]);
-        first.topbitplane = planes;
-        header.bitplanes[k] = planes;
+        if (!prepared[k]) preparecoder(k);
+        const int16_t raise = sideinfo ? int16_t{0} : raisefor(k, planes, slice);
+        first.topbitplane = static_cast<int16_t>(planes + raise);
+        header.bitplanes[k] = first.topbitplane;
         header.crcwords[k] = sideinfo ? writesideinfo(writer, start, first) : 0;
-        codec* list[2] = {&chans[k], joint && nch == 2 ? &chans[1] : nullptr};
-        coder.encode(writer, list, bp, first.codedblocks(), first.codedcoefs(), first.nbandcoded,
-                     first.bandsizes(), planes);
+        coder[k].encode(writer, raise);
         writer.finish();
         for (int32_t b = 0; b < first.nblock && b < 16; b++)
             header.groupflags[k][b] = static_cast<int16_t>(first.scfres[b] != 0 ? 1 : 0);
@@ -285,6 +348,7 @@ void streamencoder::codeframe(std::vector<uint16_t>& out) {
     choosemodes();
     prepareweights();
     for (int ch = 0; ch < nch; ch++) top[ch] = chans[ch].quantise();
+    prepared[0] = prepared[1] = false;
     fittoppass();
     writepayload();
     packheader();

@@ -60,8 +60,20 @@ class streamencoder {
     void chooseweights(zatenc& c) const;
     void realisejoint();
     void fittoppass();
+    // The bit-plane coder of coding unit k (channel k, or both under joint coding) takes
+    // in the frame.
+    void preparecoder(int k);
     bitplaneconfig planeconfig() const;
     void writepayload();
+    // Empty planes above the top plane of coding unit k (planes high) for scaled streams.
+    int16_t raisefor(int k, int16_t planes, int32_t slice);
+    // Coding units of a frame (1 joint, else the channels), and the payload bits of one
+    // at the scale floor (more than any frame holds without a floor).
+    int units() const;
+    int32_t floorbits() const;
+    // Whether frames may take empty planes above the top: pass CRCs over in-band weights,
+    // and a payload above the floor's.
+    bool roomabovetop() const;
     void packheader();
     int32_t groupbudget() const;
     int16_t automaticbands() const;
@@ -77,7 +89,10 @@ class streamencoder {
     bool pendingshort = false;
     int16_t top[2] = {};
     encodeheader header;
-    bitplanecoder coder;
+    bitplanecoder coder[2];
+    bool prepared[2] = {};
     bitwriter writer;
     std::vector<uint16_t> frame;
+    bitwriter scratchwriter; // a trial coding of a frame's first planes
+    std::vector<uint16_t> scratch;
 };

@@ -36,7 +36,12 @@ void sideinfogains(const codec& c, int32_t g, int32_t nband, double* gain) {
 
 } // namespace
 
-void realiseweights(codec& c, int32_t g, const double* desired, const double* peak, double* gain) {
+int16_t liftforroom(double weightstep) {
+    return static_cast<int16_t>(std::ceil(20.0 * std::log10(32.0 * integerheadroom) / weightstep));
+}
+
+void realiseweights(codec& c, int32_t g, const double* desired, const double* peak, double* gain,
+                    int16_t lift) {
     const int32_t nband = c.nbandcoded;
     if (c.config.weighton == 0) {
         std::fill(gain, gain + nband, 1.0);
@@ -60,7 +65,8 @@ void realiseweights(codec& c, int32_t g, const double* desired, const double* pe
         // Any band may be the first of its group to arrive, and a first weight is a
         // negated reference: every weight stays within -refmax..0.
         for (int32_t j = 0; j < nband; j++) {
-            const auto w = static_cast<int16_t>(std::clamp<double>(target[j], -refmax, 0));
+            const auto w =
+                static_cast<int16_t>(std::min(std::clamp<double>(target[j], -refmax, 0) + lift, 0.0));
             c.weight[g][j] = w;
             gain[j] = gainoflevel(w * c.config.weightstep);
         }

@@ -8,6 +8,21 @@
 #include "encoder/maskingmodel.h"
 #include "encoder/weightquant.h"
 
+namespace {
+
+// std::round(x) within +-2147483647, without the library call: held within +-2^31 first,
+// x truncates to an integer exactly, and its fraction decides the rounding, halves away
+// from zero.
+int32_t roundtointeger(double x) {
+    const double held = std::clamp(x, -2147483648.0, 2147483648.0);
+    const auto whole = static_cast<int64_t>(held);
+    const double fraction = held - static_cast<double>(whole);
+    const int64_t rounded = whole + (fraction >= 0.5 ? 1 : 0) - (fraction <= -0.5 ? 1 : 0);
+    return static_cast<int32_t>(std::clamp<int64_t>(rounded, -2147483647, 2147483647));
+}
+
+} // namespace
+
 int zatenc::setup(const encodersettings& s, int16_t index) {
     const int32_t framesamples = 1024;
     const int32_t shortsamples = shortblocklength(index);
@@ -51,7 +66,7 @@ void zatenc::measurepeaks() {
 
 void zatenc::realise() {
     forgroups([&](int32_t g, int32_t) {
-        realiseweights(*this, g, desired[g].data(), peak[g].data(), bandgain[g].data());
+        realiseweights(*this, g, desired[g].data(), peak[g].data(), bandgain[g].data(), lift);
     });
 }
 
@@ -66,8 +81,7 @@ int16_t zatenc::quantise() {
             for (int32_t j = 0; j < nbandcoded; j++) {
                 const double scale = fullscale / bandgain[g][j];
                 for (int32_t end = i + sizes[j]; i < end; i++) {
-                    const double v = std::clamp(std::round(mdctbuf[b][i] * scale), -fullscale, fullscale);
-                    mdcti[b][i] = static_cast<int32_t>(v);
+                    mdcti[b][i] = roundtointeger(mdctbuf[b][i] * scale);
                     largest = std::max(largest, static_cast<uint32_t>(std::abs(mdcti[b][i])));
                 }
             }

@@ -24,6 +24,9 @@ class zatenc : public codec {
 
     int16_t lastblockmode = ALL_SHORT; // as a decoder with the default initblockmode starts
 
+    // Weight steps above the fit (realiseweights), for room above the top plane.
+    int16_t lift = 0;
+
     // Per group leader and band: desired weight in steps, largest coefficient, band gain.
     std::vector<std::vector<double>> desired, peak, bandgain;
 
