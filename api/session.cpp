@@ -4,9 +4,9 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "api/inspectjob.h"
 #include "api/sessionstate.h"
 #include "api/sourcestream.h"
+#include "api/streamsurvey.h"
 #include "engine/io/pcmsink.h"
 #include "engine/settings.h"
 #include "engine/streamjob.h"
@@ -211,7 +211,7 @@ streaminfo session::inspect(const source& bitstream) {
     std::vector<std::string> messages;
     job.hooks.messages = messagesink([&messages](const std::string& text) { messages.push_back(text); });
     std::vector<unsigned char> storage;
-    if (attachsource(job, bitstream, storage)) info = inspectjob(job);
+    if (attachsource(job, bitstream, storage)) info = surveystream(job);
     job.bitstreamstream.reset();
     job.hooks = {};
     info.messages = std::move(messages);

@@ -11,7 +11,7 @@
 #include <filesystem>
 #include <stdexcept>
 
-#include "api/inspectjob.h"
+#include "api/streamsurvey.h"
 #include "app/CTonvexDoc.h"
 #include "cli/commandoptions.h"
 #include "cli/documentsettings.h"
@@ -84,7 +84,7 @@ std::pair<double, double> streamkbps(const std::string& path, const std::vector<
     doc.bitstreampath = path;
     messagerecorder recorder;
     doc.hooks.messages = recorder.sink();
-    const tonvex::streaminfo info = inspectjob(doc);
+    const tonvex::streaminfo info = surveystream(doc);
     const double word = 16.0 * doc.fs_khz / doc.framelen;
     if (info.goodframes == 0) return {0.0, word};
     return {static_cast<double>(info.totalwords) * word / static_cast<double>(info.goodframes), word};

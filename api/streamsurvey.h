@@ -6,4 +6,4 @@
 #include "engine/streamjob.h"
 #include "tonvex/tonvex.hpp"
 
-tonvex::streaminfo inspectjob(streamjob& job);
+tonvex::streaminfo surveystream(streamjob& job);

@@ -2,7 +2,7 @@
 // block modes, coded bands and the damage met.
 #include <algorithm>
 
-#include "api/inspectjob.h"
+#include "api/streamsurvey.h"
 #include "engine/readframe.h"
 #include "engine/runreport.h"
 
@@ -29,7 +29,7 @@ void countgoodframe(tonvex::streaminfo& info, const decodeheader& header) {
 
 } // namespace
 
-tonvex::streaminfo inspectjob(streamjob& job) {
+tonvex::streaminfo surveystream(streamjob& job) {
     tonvex::streaminfo info;
     info.framelength = job.framelen;
     filehandle file =
