@@ -4,6 +4,7 @@
 #include <sys/types.h>
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
 #include <cstring>
 #include <filesystem>
@@ -131,6 +132,8 @@ class wavsink : public samplesink {
     bool put(const int16_t* pcm, int32_t first, int32_t count) override {
         const size_t values = static_cast<size_t>(count) * nch;
         const size_t from = static_cast<size_t>(first) * nch;
+        if (choice.bits == samplebits::pcm16 && std::endian::native == std::endian::little)
+            return std::fwrite(pcm + from, sizeof *pcm, values, out) == values; // already the file's bytes
         bytes.resize(values * bytespersample(choice.bits));
         unsigned char* at = bytes.data();
         for (size_t i = 0; i < values; i++) {

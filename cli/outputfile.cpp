@@ -41,6 +41,12 @@ outputtarget::outputtarget(std::string path, bool force_) : finalpath(std::move(
 outputtarget::~outputtarget() = default;
 
 std::FILE* outputtarget::open() {
+    std::FILE* file = openstream();
+    if (file != nullptr) std::setvbuf(file, buffer.data(), _IOFBF, buffer.size());
+    return file;
+}
+
+std::FILE* outputtarget::openstream() {
     if (kind == way::temporary) {
         const heldinterruptions held;
         temp.emplace(finalpath);

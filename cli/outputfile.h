@@ -12,6 +12,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "base/tempoutput.h"
 #include "cli/interruption.h"
@@ -39,6 +40,10 @@ class outputtarget {
 
   private:
     enum class way { temporary, direct, standardoutput };
+    std::FILE* openstream();
+    // First, so that it outlives the streams writing through it: a buffer of many frames
+    // turns one write call per frame into one per 64 frames.
+    std::vector<char> buffer = std::vector<char>(256 * 1024);
     std::string finalpath;
     bool force;
     way kind = way::temporary;
