@@ -12,7 +12,11 @@
 namespace {
 // Frames the first stage may run ahead: enough to even out frames that cost one stage
 // more than the other (concealment, short blocks), few enough to stay in the cache.
-constexpr int64_t ring = 4;
+constexpr int64_t ring = 16;
+// A stage that waits is woken only once the other has left it this many frames to work
+// on (or is about to wait itself, or has stopped): each sleep and wake costs a system
+// call and a switch, so the stages take turns in batches, not frame by frame.
+constexpr int64_t batch = ring / 2;
 } // namespace
 
 hookrelay::hookrelay(streamjob& job) : outer(job.hooks), doc(job) {
@@ -59,16 +63,22 @@ decodepipeline::ending decodepipeline::runinline() {
 decodepipeline::ending decodepipeline::runthreaded() {
     records.resize(ring);
     for (framerecord& record : records) decoders.prepare(record);
-    // Frames the first stage has finished and the second has taken, under lock.
+    // Frames the first stage has finished and the second has taken, and which stage is
+    // asleep, under lock.
     std::mutex lock;
     std::condition_variable changed;
     int64_t produced = 0, consumed = 0;
-    bool stop = false;
+    bool stop = false, walkerwaits = false, writerwaits = false;
     const auto first = [&] {
         for (int64_t n = 0;; n++) {
             {
                 std::unique_lock<std::mutex> hold(lock);
-                changed.wait(hold, [&] { return n - consumed < ring || stop; });
+                if (n - consumed >= ring && !stop) {
+                    if (writerwaits) changed.notify_all();
+                    walkerwaits = true;
+                    changed.wait(hold, [&] { return n - consumed < ring || stop; });
+                    walkerwaits = false;
+                }
                 if (stop) return;
             }
             started = n + 1;
@@ -76,8 +86,8 @@ decodepipeline::ending decodepipeline::runthreaded() {
             {
                 const std::lock_guard<std::mutex> hold(lock);
                 produced = n + 1;
+                if (writerwaits && (!more || produced - consumed >= batch)) changed.notify_all();
             }
-            changed.notify_all();
             if (!more) return;
         }
     };
@@ -93,15 +103,20 @@ decodepipeline::ending decodepipeline::runthreaded() {
     for (;; n++) {
         {
             std::unique_lock<std::mutex> hold(lock);
-            changed.wait(hold, [&] { return produced > n; });
+            if (produced <= n) {
+                if (walkerwaits) changed.notify_all();
+                writerwaits = true;
+                changed.wait(hold, [&] { return produced > n; });
+                writerwaits = false;
+            }
         }
         last = deliver(records[static_cast<size_t>(n % ring)]);
         if (last != step::next) break;
         {
             const std::lock_guard<std::mutex> hold(lock);
             consumed = n + 1;
+            if (walkerwaits && ring - (produced - consumed) >= batch) changed.notify_all();
         }
-        changed.notify_all();
     }
     // The record the second stage stopped at is never released, so the first stage
     // cannot reuse its slot: it keeps the counts from before that frame.

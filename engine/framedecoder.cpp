@@ -37,6 +37,7 @@ bool framedecoder::build() {
     for (zatdec& decoder : channels) handover_channel_once(decoder, srindex);
     // The second stage owns the synthesis state: the decoders' filter banks move to it.
     for (zatdec& decoder : channels) banks.push_back(std::move(decoder.bank));
+    planar.assign(static_cast<size_t>(nch) * doc.framelen, 0);
     prepare(single);
     // Built in both coding modes; used only under joint coding.
     return joint.jarrayalloc(doc.longlen, doc.shortlen, doc.nblock, doc.nband1, doc.nband2) == 0;
@@ -46,6 +47,7 @@ void framedecoder::release() {
     for (zatdec& decoder : channels) decoder.arrayfree_zatdec();
     channels.clear();
     banks.clear();
+    planar.clear();
 }
 
 void framedecoder::prepare(framerecord& record) const {
@@ -70,10 +72,12 @@ void framedecoder::synthesise(const framerecord& record, int16_t c) {
     banks[static_cast<size_t>(c)].run(input.spectrum.data(), input.modes, doc.pcm_buf.get());
     if (doc.sink) doc.sink->channel(c, doc.pcm_buf.get(), doc.framelen);
     randomsource dither(input.dither);
-    pcmconvert(dither, doc.pcm_buf.get(), doc.pcmfilebuf.get() + c, doc.framelen, nch, doc.dither);
+    pcmconvert(dither, doc.pcm_buf.get(), planar.data() + static_cast<size_t>(c) * doc.framelen, doc.framelen,
+               doc.dither);
 }
 
 void framedecoder::replay(const framerecord& record, const runhooks& hooks) {
+    bool output = false;
     for (const frameaction& action : record.actions) {
         switch (action.kind) {
         case frameaction::event:
@@ -84,9 +88,11 @@ void framedecoder::replay(const framerecord& record, const runhooks& hooks) {
             break;
         case frameaction::output:
             synthesise(record, action.channel);
+            output = true;
             break;
         }
     }
+    if (output) interleave(planar.data(), doc.framelen, nch, doc.pcmfilebuf.get());
 }
 
 template <class decoderstate>

@@ -41,7 +41,8 @@ class framedecoder {
     // outputs through synthesise.
     void replay(const framerecord& record, const runhooks& hooks);
     // Second stage of one channel: its filter bank into pcm_buf, the sink's copy, and the
-    // 16-bit conversion into pcmfilebuf with the dither drawn from the state recorded.
+    // 16-bit conversion with the dither drawn from the state recorded (into pcmfilebuf
+    // once replay has all channels).
     void synthesise(const framerecord& record, int16_t channel);
 
     int16_t nch = 1;
@@ -66,5 +67,6 @@ class framedecoder {
     std::vector<zatdec> channels;
     jzatdec joint;
     std::vector<filterbank> banks; // the second stage's, one per channel
+    std::vector<int16_t> planar;   // the second stage's samples, channel after channel
     framerecord single;            // decode's
 };

@@ -69,11 +69,11 @@ template <class decoderclass> void handframe(decoderclass& decoder, fuzzframe& f
 
 // Converts a decoded channel as the driver does (dither included) and checks the decoder
 // left a block mode the synthesis knows.
-void finishchannel(CTonvexDoc& doc, const zatdec& decoder, int16_t* pcm, size_t nch, size_t channel) {
+void finishchannel(CTonvexDoc& doc, const zatdec& decoder, int16_t* pcm, size_t channel) {
     fuzzcheck(decoder.blockmode >= ALL_SHORT && decoder.blockmode <= CONCEALED_SHORT,
               "block mode outside 0..6");
     fuzzcheck(decoder.lastblockmode == decoder.blockmode, "previous block mode not carried forward");
-    pcmconvert(doc.random, doc.pcm_buf.get(), pcm + channel, doc.framelen, static_cast<int16_t>(nch),
+    pcmconvert(doc.random, doc.pcm_buf.get(), pcm + channel * static_cast<size_t>(doc.framelen), doc.framelen,
                doc.dither);
 }
 
@@ -124,7 +124,7 @@ int fuzz_channelframe(const uint8_t* data, size_t size) {
                       decoder.scfres[static_cast<size_t>(b)] = frame.groupflags[0][b];
                   decoder.signmode = 0;
                   decoder.decode_frame();
-                  finishchannel(doc, decoder, pcm, 1, 0);
+                  finishchannel(doc, decoder, pcm, 0);
                   return true;
               });
     return 0;
@@ -167,7 +167,7 @@ int fuzz_jointframe(const uint8_t* data, size_t size) {
                       decoder.conceallongsign = joint.conceallongsign.data();
                       decoder.concealshortsign = joint.concealshortsign.data();
                       decoder.output_frame();
-                      finishchannel(doc, decoder, pcm, channels.size(), c);
+                      finishchannel(doc, decoder, pcm, c);
                   }
                   return true;
               });

@@ -13,8 +13,11 @@ inline double drawfraction(int32_t r) {
     return r * c1 + r * c2;
 }
 
-// For i = 0..n-1: out[i * stride] = clip(floor(32768.0 * in[i] + d + 0.5)), where d is
+// For i = 0..n-1: out[i] = clip(floor(32768.0 * in[i] + d + 0.5)), where d is
 // triangular dither from two draws r1 then r2 (d = r2/32767 + r1/32767 - 1, so -1..+1)
 // when dither is on and 0.0 otherwise. 2n draws per call with dither, none without.
-void pcmconvert(randomsource& random, const double* in, int16_t* out, int32_t n, int32_t stride,
-                int32_t dither);
+void pcmconvert(randomsource& random, const double* in, int16_t* out, int32_t n, int32_t dither);
+
+// The n samples of each of nch channels, one channel after another in planar, into
+// out sample by sample (the channels of a sample side by side).
+void interleave(const int16_t* planar, int32_t n, int32_t nch, int16_t* out);

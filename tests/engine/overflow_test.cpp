@@ -34,7 +34,7 @@ struct channel : longframefixture {
         dec.output_frame();
         std::vector<int16_t> pcm(1024);
         randomsource undrawn; // no dither: nothing is drawn
-        pcmconvert(undrawn, out.data(), pcm.data(), 1024, 1, 0);
+        pcmconvert(undrawn, out.data(), pcm.data(), 1024, 0);
         extreme = 0.0;
         for (int32_t i = 0; i < 1024; ++i) {
             EXPECT_EQ(pcm[i], literal(out[i])) << "sample " << i << " of " << out[i];

@@ -1,6 +1,7 @@
 // The 16-bit conversion: the dither fraction without a division is the quotient for every
 // draw, and the conversion of a frame, with and without dither, is the literal formula
-// sample by sample (rounding, clipping, NaN as silence, interleaving).
+// sample by sample (rounding, clipping, NaN as silence), and interleaving puts the channels
+// of each sample side by side.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -20,8 +21,8 @@ TEST(Pcm, ConversionIsTheLiteralFormula) {
     for (int i = 0; in.size() < 1000; i++) in.push_back(std::sin(i * 0.37) * 1.01);
     for (const int32_t dither : {0, 1}) {
         randomsource random(12345), reference(12345);
-        std::vector<int16_t> out(2 * in.size(), 7);
-        pcmconvert(random, in.data(), out.data() + 1, static_cast<int32_t>(in.size()), 2, dither);
+        std::vector<int16_t> out(in.size());
+        pcmconvert(random, in.data(), out.data(), static_cast<int32_t>(in.size()), dither);
         for (size_t i = 0; i < in.size(); i++) {
             double d = 0.0;
             if (dither != 0) {
@@ -31,9 +32,19 @@ TEST(Pcm, ConversionIsTheLiteralFormula) {
             const double s = std::floor(32768.0 * in[i] + d + 0.5);
             const int16_t expected =
                 std::isnan(s) ? 0 : static_cast<int16_t>(std::clamp(s, -32768.0, 32767.0));
-            ASSERT_EQ(out[2 * i + 1], expected) << i << " dither " << dither;
-            ASSERT_EQ(out[2 * i], 7);
+            ASSERT_EQ(out[i], expected) << i << " dither " << dither;
         }
         EXPECT_EQ(random.state(), reference.state());
+    }
+}
+
+TEST(Pcm, InterleavingPutsEachSamplesChannelsSideBySide) {
+    for (const int32_t nch : {1, 2, 3}) {
+        const int32_t n = 37;
+        std::vector<int16_t> planar(static_cast<size_t>(n * nch)), out(planar.size(), -1);
+        for (size_t i = 0; i < planar.size(); i++) planar[i] = static_cast<int16_t>(i);
+        interleave(planar.data(), n, nch, out.data());
+        for (int32_t i = 0; i < n; i++)
+            for (int32_t c = 0; c < nch; c++) ASSERT_EQ(out[i * nch + c], c * n + i) << nch;
     }
 }
