@@ -16,8 +16,12 @@ struct passworkspace {
     // Open (still insignificant) scan positions, one bit each, 64 to a word: a zero run
     // of n open positions skips whole words by their population count.
     std::vector<uint64_t> open;
-    // Significant coefficients in the order they became significant.
+    // Significant coefficients in the order they became significant: where each goes,
+    // its magnitude and sign while the passes add bits (written to its place at the end),
+    // its band, the refinement bits it has had and the plane of its last bit.
     std::vector<int32_t*> sigcoef;
+    std::vector<int32_t> sigmagnitude;
+    std::vector<uint8_t> signegative;
     std::vector<int32_t> sigband, sigdepth, sigbp;
     std::vector<int32_t> coefband; // band of each coefficient index within a block
     std::vector<int32_t> bandstart;

@@ -227,6 +227,8 @@ void passdecoder::prepare() {
     if (total % 64 != 0) ws.open[nwords - 1] = (uint64_t{1} << (total % 64)) - 1;
 
     ensuresize(ws.sigcoef, static_cast<size_t>(total));
+    ensuresize(ws.sigmagnitude, static_cast<size_t>(total));
+    ensuresize(ws.signegative, static_cast<size_t>(total));
     ensuresize(ws.sigband, static_cast<size_t>(total));
     ensuresize(ws.sigdepth, static_cast<size_t>(total));
     ensuresize(ws.sigbp, static_cast<size_t>(total));
@@ -301,39 +303,31 @@ int32_t passdecoder::advancefar(int32_t p, int64_t count) const {
 }
 
 void passdecoder::refinementpass(int32_t count) {
-    // One bit for each of the first count significant coefficients while the budget lasts.
+    // One bit for each of the first count significant coefficients while the budget lasts,
+    // ORed into its magnitude: loops over contiguous arrays without branches (the bits are
+    // as good as random), which the compiler runs several coefficients at a time.
     // Refinement bits are never protected by the pass CRC.
     const int32_t n = std::clamp(count, 0, std::max(bits, 0));
-    int32_t* const* coef = ws.sigcoef.data();
-    int32_t* lastplane = ws.sigbp.data();
-    int32_t* depth = ws.sigdepth.data();
-    const int32_t m = mask, plane = bp;
-    const auto refine = [&](int32_t k, bool one) {
-        // The bit is ORed into the magnitude. Without branches: the bits and the signs
-        // are as good as random, so branches on them would mostly be mispredicted.
-        // (A coefficient is never -2^31: its magnitude has at most 31 bits.)
-        const int32_t bit = one ? m : 0;
-        int32_t& c = *coef[k];
-        const int32_t sign = c < 0 ? -1 : 0;
-        const int32_t magnitude = ((c ^ sign) - sign) | bit;
-        c = (magnitude ^ sign) - sign;
-        lastplane[k] = plane;
-        ++depth[k];
-    };
+    int32_t* const magnitude = ws.sigmagnitude.data();
+    const int32_t plane = bp;
     int32_t k = 0;
     bitwindow window; // 64 bits at a look while they lie within the buffer
     if (window.take(reader)) {
         while (k < n && window.canpeek()) {
-            uint64_t look = window.peek();
+            const uint64_t look = window.peek();
             const int32_t chunk = std::min(n - k, 64);
-            for (int32_t j = 0; j < chunk; ++j, ++k, look <<= 1) refine(k, (look >> 63) != 0);
+            int32_t* const m = magnitude + k;
+            for (int32_t j = 0; j < chunk; ++j) m[j] |= static_cast<int32_t>((look >> (63 - j)) & 1) << plane;
             window.skip(chunk);
+            k += chunk;
         }
         window.give(reader);
     }
     bitstream::cursor in = reader.startcursor();
-    for (; k < n; ++k) refine(k, in.readbit() != 0);
+    for (; k < n; ++k) magnitude[k] |= static_cast<int32_t>(in.readbit()) << plane;
     reader.endcursor(in);
+    std::fill_n(ws.sigbp.begin(), n, plane);
+    for (int32_t j = 0; j < n; ++j) ws.sigdepth[j] += 1;
     bits -= n;
 }
 
@@ -454,9 +448,10 @@ void passdecoder::newcoefficient(int32_t p) {
 passdecoder::placed passdecoder::addcoefficient(int32_t p, uint32_t sign) {
     const coefplace at = locate(layout, p);
     int32_t* coef = &channels[at.ch].mdcti[at.block][at.coef];
-    *coef = sign != 0 ? mask : -mask;
     const int32_t band = ws.coefband[at.coef];
     ws.sigcoef[nsig] = coef;
+    ws.sigmagnitude[nsig] = mask;
+    ws.signegative[nsig] = sign == 0 ? 1 : 0;
     ws.sigband[nsig] = band;
     ws.sigbp[nsig] = bp;
     ws.sigdepth[nsig] = 0;
@@ -564,7 +559,8 @@ void passdecoder::checkcrc() {
 }
 
 void passdecoder::reconstruct() {
-    // Coefficients whose last bit came from plane b >= 1 move away from zero by an offset
+    // Every coefficient goes to its place. Those whose last bit came from plane b >= 1
+    // move away from zero by an offset
     // within the interval the missing planes leave open. The offsets that depend only on
     // the plane are rounded once per plane (planes go up to 30).
     std::array<int32_t, 31> first{}, second{}; // depth 0 with recon0, depth 1 with recon1
@@ -575,7 +571,11 @@ void passdecoder::reconstruct() {
     }
     for (int32_t k = 0; k < nsig; ++k) {
         const int32_t b = ws.sigbp[k];
-        if (b < 1) continue;
+        const int32_t magnitude = ws.sigmagnitude[k];
+        if (b < 1) {
+            *ws.sigcoef[k] = ws.signegative[k] != 0 ? -magnitude : magnitude;
+            continue;
+        }
         const int32_t half = 1 << (b - 1);
         const int32_t depth = ws.sigdepth[k];
         int32_t o = 0;
@@ -597,9 +597,11 @@ void passdecoder::reconstruct() {
         default:
             break;
         }
-        int32_t& c = *ws.sigcoef[k];
-        const int64_t moved = int64_t{c} + (c >= 0 ? o : -o);
-        c = static_cast<int32_t>(std::clamp<int64_t>(moved, -2147483647, 2147483647));
+        // Away from zero by o, within the 32-bit range (which is symmetric, so the sign
+        // can follow).
+        const auto moved =
+            static_cast<int32_t>(std::clamp<int64_t>(int64_t{magnitude} + o, -2147483647, 2147483647));
+        *ws.sigcoef[k] = ws.signegative[k] != 0 ? -moved : moved;
     }
 }
 
