@@ -38,7 +38,11 @@ scanlayout makescanlayout(int32_t nchan, int32_t chaninterleave, int32_t nblk, i
     return layout;
 }
 
-coefplace locate(const scanlayout& layout, int32_t i) {
+namespace {
+
+// Inlined into the pass loop, which is built for several instruction sets (a plain call
+// would not be).
+[[gnu::always_inline]] inline coefplace place(const scanlayout& layout, int32_t i) {
     // Positions are never negative, so halving and powers of two are shifts and masks;
     // the common layouts (one or two channels, one long block, eight short blocks) take
     // no division.
@@ -83,6 +87,12 @@ coefplace locate(const scanlayout& layout, int32_t i) {
     return at;
 }
 
+} // namespace
+
+coefplace locate(const scanlayout& layout, int32_t i) {
+    return place(layout, i);
+}
+
 namespace {
 
 // A pass never holds more bits than the largest payload (a frame has at most 511 words),
@@ -94,8 +104,7 @@ constexpr int32_t levelweight = 0, levelzerorun = 1, levelremainder = 2, levelsi
 constexpr int32_t allchannels = -1;
 
 // Byte i of the result holds the number of set bits in bytes 0..i of x, so the top byte
-// is the count of the whole word. Plain arithmetic, for every x86-64 (whose baseline has
-// no population-count instruction, where a library call per word would cost more).
+// is the count of the whole word.
 uint64_t runningbytecounts(uint64_t x) {
     x = x - ((x >> 1) & 0x5555555555555555ull);
     x = (x & 0x3333333333333333ull) + ((x >> 2) & 0x3333333333333333ull);
@@ -293,9 +302,8 @@ int32_t passdecoder::advancefar(int32_t p, int64_t count) const {
     uint64_t bits = ws.open[w] & (~uint64_t{0} << ((p + 1) & 63)); // open positions after p
     // Whole words by their counts, then the target within its word.
     for (;;) {
-        const uint64_t sums = runningbytecounts(bits);
-        const auto n = static_cast<int64_t>(sums >> 56);
-        if (n >= count) return (w << 6) + selectbit(bits, sums, static_cast<int32_t>(count));
+        const int64_t n = std::popcount(bits);
+        if (n >= count) return (w << 6) + selectbit(bits, runningbytecounts(bits), static_cast<int32_t>(count));
         count -= n;
         if (++w >= nwords) return total;
         bits = ws.open[w];
@@ -446,7 +454,7 @@ void passdecoder::newcoefficient(int32_t p) {
 }
 
 passdecoder::placed passdecoder::addcoefficient(int32_t p, uint32_t sign) {
-    const coefplace at = locate(layout, p);
+    const coefplace at = place(layout, p);
     int32_t* coef = &channels[at.ch].mdcti[at.block][at.coef];
     const int32_t band = ws.coefband[at.coef];
     ws.sigcoef[nsig] = coef;
