@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "base/targetclones.h"
 #include "codec/decoder/codedframe.h"
 #include "codec/decoder/weightcode.h"
 #include "codec/decoder/zatdec.h"
@@ -19,7 +20,7 @@ double bandgain(double level) {
 
 } // namespace
 
-void zatdec::apply_weights() {
+TONVEX_TARGET_CLONES void zatdec::apply_weights() {
     if (config.weighton == 0) return;
     const bool shortframe = isshortframe(blockmode);
     if (!shortframe && !islongframe(blockmode)) return; // a frame to be concealed has no gains

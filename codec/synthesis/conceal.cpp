@@ -3,6 +3,7 @@
 //
 // Random draws (the operation's source, in call order): one per random sign and one
 // per noise value, row by row and coefficient by coefficient; none anywhere else.
+#include <algorithm>
 #include <cmath>
 
 #include "base/random.h"
@@ -142,11 +143,11 @@ void zatdec::conceal_spectrum() {
     switch (blockmode) {
     case ALL_SHORT:
     case SHORT_LONG:
-        for (int32_t k = 0; k < shortlen; k++) lastgoodshort[k] = lastblock[k];
+        std::copy_n(lastblock.begin(), shortlen, lastgoodshort.begin());
         break;
     case ALL_LONG:
     case LONG_SHORT:
-        for (int32_t k = 0; k < longlen; k++) lastgoodlong[k] = longblock[k];
+        std::copy_n(longblock.begin(), longlen, lastgoodlong.begin());
         break;
     case CONCEALED_LONG:
         if (config.concealatten_on != 0) {
