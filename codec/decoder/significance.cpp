@@ -125,10 +125,32 @@ constexpr std::array<std::array<uint8_t, 8>, 256> selectinbyte = [] {
     return table;
 }();
 
-// The position of the count-th set bit of x (1 <= count <= its set bits), from the
-// running byte counts of x, without a branch: the first byte whose running count reaches
-// count (bytes compared all at once: the counts are below 128), then the table.
-int32_t selectbit(uint64_t x, uint64_t sums, int32_t count) {
+// Whether the processor deposits bits in one fast instruction (BMI2's pdep; AMD's Zen 1
+// and Zen 2 cores run it in microcode, far slower than the table below). Builds that
+// test the baseline kernels use the table everywhere.
+bool fastbitdeposit() {
+#if defined(__x86_64__) && defined(__GNUC__) && !defined(TONVEX_BASELINE_KERNELS)
+    return __builtin_cpu_supports("bmi2") && !__builtin_cpu_is("znver1") && !__builtin_cpu_is("znver2");
+#else
+    return false;
+#endif
+}
+
+// The position of the count-th set bit of x (1 <= count <= its set bits): with deposit,
+// the lowest set bit of 2^(count-1) deposited into the set bits of x; otherwise from the
+// running byte counts of x, without a branch: the first byte whose running count
+// reaches count (bytes compared all at once: the counts are below 128), then the table.
+int32_t selectbit(uint64_t x, int32_t count, bool deposit) {
+#if defined(__x86_64__) && defined(__GNUC__)
+    if (deposit) {
+        // As an instruction of its own, so that the baseline build of this loop can hold
+        // it too; it runs only where the processor has it.
+        uint64_t placed;
+        asm("pdep %2, %1, %0" : "=r"(placed) : "r"(uint64_t{1} << (count - 1)), "rm"(x));
+        return std::countr_zero(placed);
+    }
+#endif
+    const uint64_t sums = runningbytecounts(x);
     constexpr uint64_t ones = 0x0101010101010101ull, highs = 0x8080808080808080ull;
     const uint64_t reached = ((sums | highs) - static_cast<uint64_t>(count) * ones) & highs;
     const int32_t byte = std::countr_zero(reached) >> 3;
@@ -180,6 +202,7 @@ class passdecoder {
     passworkspace& ws;
     const int32_t total;
     const int32_t nband; // coded bands, within the weight arrays
+    const bool deposit = fastbitdeposit();
     const weightcodeparams code;
     int32_t bits = 0;
     int32_t bp = 0;
@@ -303,7 +326,7 @@ int32_t passdecoder::advancefar(int32_t p, int64_t count) const {
     // Whole words by their counts, then the target within its word.
     for (;;) {
         const int64_t n = std::popcount(bits);
-        if (n >= count) return (w << 6) + selectbit(bits, runningbytecounts(bits), static_cast<int32_t>(count));
+        if (n >= count) return (w << 6) + selectbit(bits, static_cast<int32_t>(count), deposit);
         count -= n;
         if (++w >= nwords) return total;
         bits = ws.open[w];
