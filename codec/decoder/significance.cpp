@@ -212,6 +212,10 @@ class passdecoder {
     std::array<int32_t, scanlayout::maxchannels * scanlayout::maxblocks>
         groupweights{};                                  // bands with a weight
     std::array<int16_t, scanlayout::maxchannels> last{}; // last weight per weight channel (linear prediction)
+    // Each channel's coefficient rows by block and weight-flag rows by group, at
+    // channel * maxblocks + block: one load per coefficient instead of two.
+    std::array<int32_t*, scanlayout::maxchannels * scanlayout::maxblocks> coefrows{};
+    std::array<int16_t*, scanlayout::maxchannels * scanlayout::maxblocks> flagrows{};
 
     void prepare();
     uint32_t read(int32_t nbits, int32_t level) {
@@ -249,9 +253,14 @@ class passdecoder {
 };
 
 void passdecoder::prepare() {
-    for (int32_t ch = 0; ch < layout.nchan; ++ch)
+    for (int32_t ch = 0; ch < layout.nchan; ++ch) {
         for (std::vector<int16_t>& row : channels[ch].weightflag)
             std::fill(row.begin(), row.end(), int16_t{0});
+        for (int32_t b = 0; b < layout.nblk; ++b) {
+            coefrows[ch * scanlayout::maxblocks + b] = channels[ch].mdcti[b].data();
+            flagrows[ch * scanlayout::maxblocks + b] = channels[ch].weightflag[b].data();
+        }
+    }
 
     const size_t nwords = (static_cast<size_t>(total) + 63) / 64;
     ensuresize(ws.open, nwords);
@@ -478,7 +487,7 @@ void passdecoder::newcoefficient(int32_t p) {
 
 passdecoder::placed passdecoder::addcoefficient(int32_t p, uint32_t sign) {
     const coefplace at = place(layout, p);
-    int32_t* coef = &channels[at.ch].mdcti[at.block][at.coef];
+    int32_t* coef = coefrows[at.ch * scanlayout::maxblocks + at.block] + at.coef;
     const int32_t band = ws.coefband[at.coef];
     ws.sigcoef[nsig] = coef;
     ws.sigmagnitude[nsig] = mask;
@@ -489,7 +498,8 @@ passdecoder::placed passdecoder::addcoefficient(int32_t p, uint32_t sign) {
     ++nsig;
     close(p);
     return {at, band,
-            bits > 0 && s.inbandweights && band < nband && channels[at.ch].weightflag[at.group][band] == 0};
+            bits > 0 && s.inbandweights && band < nband &&
+                flagrows[at.ch * scanlayout::maxblocks + at.group][band] == 0};
 }
 
 void passdecoder::decodeweight(const coefplace& at, int32_t band) {
