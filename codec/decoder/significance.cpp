@@ -236,7 +236,7 @@ class passdecoder {
     void close(int32_t p) { ws.open[p >> 6] &= ~(uint64_t{1} << (p & 63)); }
     void refinementpass(int32_t count);
     void significancepass();
-    bool windowediteration(bitwindow& window, bool& held, int32_t& p, int32_t& k);
+    bool windowedrun(bitwindow& window, bool& held, int32_t& p, int32_t& k, bool single);
     void newcoefficient(int32_t p);
     struct placed {
         coefplace at;
@@ -395,10 +395,7 @@ void passdecoder::significancepass() {
         if (windowed) {
             if (!held) held = window.take(reader);
             if (held) {
-                if (windowediteration(window, held, p, k)) {
-                    p = advance(p, 1);
-                    continue;
-                }
+                if (windowedrun(window, held, p, k, !restarted && restartat != INT32_MAX)) continue;
                 window.give(reader);
                 held = false;
             }
@@ -445,36 +442,48 @@ void passdecoder::significancepass() {
     if (held) window.give(reader);
 }
 
-// One iteration of a run-mode-2 pass (zero run, remainder, sign, new coefficient) from
-// one look at the next 64 bits, when it lies within them and within the budget, its
-// steps fit the 16-bit step count and its run ends inside the scan. Anything else (the
-// pass's last run, the budget's end, the buffer's end) returns false having changed
-// nothing, and the literal walk reads the iteration bit by bit.
-bool passdecoder::windowediteration(bitwindow& window, bool& held, int32_t& p, int32_t& k) {
-    if (k < 0 || !window.canpeek()) return false;
-    const uint64_t look = window.peek();
-    const int32_t zeros = std::countl_zero(look); // 64 when the look holds no 1
-    const int32_t width = k + zeros;              // the parameter grew by one per 0
-    if (width > 15) return false;
-    const int32_t used = zeros + 1 + width + 1;
-    if (bits < used) return false;
-    // The zeros step 2^k, 2^(k+1), ... 2^(width-1) times (2^width - 2^k in all), the
-    // remainder as many times as it says: all in one.
-    const int64_t zerosteps = (int64_t{1} << width) - (int64_t{1} << k);
-    const int64_t remainder = width == 0 ? 0 : static_cast<int64_t>((look << (zeros + 1)) >> (64 - width));
-    const int32_t q = advance(p, zerosteps + remainder);
-    if (q >= total) return false;
-    const auto sign = static_cast<uint32_t>((look >> (63 - (zeros + 1 + width))) & 1);
-    window.skip(used);
-    bits -= used;
-    k = width > s.runparammin ? width - 1 : width;
-    p = q;
-    const placed c = addcoefficient(p, sign);
-    if (c.weightfollows) {
-        window.give(reader);
-        decodeweight(c.at, c.band);
-        held = window.take(reader);
+// Iterations of a run-mode-2 pass (zero run, remainder, sign, new coefficient), each from
+// one look at the next 64 bits, one after another while each lies within its look and
+// within the budget, its steps fit the 16-bit step count and its run ends inside the
+// scan; only one when single (a restart point lies ahead, which the caller checks). p is
+// the next open position on entry and on return. When the first does not fit (the pass's
+// last run, the budget's end, the buffer's end) it returns false having changed nothing,
+// and the literal walk reads that iteration bit by bit.
+bool passdecoder::windowedrun(bitwindow& window, bool& held, int32_t& p, int32_t& k, bool single) {
+    // A run starts at p, or after a coefficient at the open position after it: one step
+    // more from the coefficient.
+    int32_t from = p;
+    int64_t extra = 0;
+    while (k >= 0 && window.canpeek()) {
+        const uint64_t look = window.peek();
+        const int32_t zeros = std::countl_zero(look); // 64 when the look holds no 1
+        const int32_t width = k + zeros;              // the parameter grew by one per 0
+        if (width > 15) break;
+        const int32_t used = zeros + 1 + width + 1;
+        if (bits < used) break;
+        // The zeros step 2^k, 2^(k+1), ... 2^(width-1) times (2^width - 2^k in all), the
+        // remainder as many times as it says: all in one.
+        const int64_t zerosteps = (int64_t{1} << width) - (int64_t{1} << k);
+        const int64_t remainder =
+            width == 0 ? 0 : static_cast<int64_t>((look << (zeros + 1)) >> (64 - width));
+        const int32_t q = advance(from, zerosteps + remainder + extra);
+        if (q >= total) break;
+        const auto sign = static_cast<uint32_t>((look >> (63 - (zeros + 1 + width))) & 1);
+        window.skip(used);
+        bits -= used;
+        k = width > s.runparammin ? width - 1 : width;
+        from = q;
+        extra = 1;
+        const placed c = addcoefficient(q, sign);
+        if (c.weightfollows) {
+            window.give(reader);
+            decodeweight(c.at, c.band);
+            held = window.take(reader);
+        }
+        if (single || !held) break;
     }
+    if (extra == 0) return false;
+    p = advance(from, 1);
     return true;
 }
 
