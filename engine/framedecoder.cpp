@@ -52,13 +52,15 @@ void framedecoder::release() {
 
 void framedecoder::prepare(framerecord& record) const {
     record.channels.resize(channels.size());
-    for (size_t c = 0; c < channels.size(); c++)
+    for (size_t c = 0; c < channels.size(); c++) {
         record.channels[c].spectrum.assign(static_cast<size_t>(channels[c].flatlength()), 0.0);
+        record.channels[c].written = 0;
+    }
 }
 
 void framedecoder::pass(int16_t c, framerecord& record) {
     framerecord::channelinput& input = record.channels[static_cast<size_t>(c)];
-    input.modes = channels[static_cast<size_t>(c)].takespectrum(input.spectrum.data());
+    input.modes = channels[static_cast<size_t>(c)].takespectrum(input.spectrum.data(), input.written);
     input.dither = doc.random.state();
     if (doc.dither != 0) doc.random.skip(2 * static_cast<uint64_t>(doc.framelen));
     record.actions.push_back({frameaction::output, {}, {}, c});

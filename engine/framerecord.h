@@ -38,6 +38,7 @@ struct framerecord {
     // The synthesis input of one channel.
     struct channelinput {
         std::vector<double> spectrum; // as zatdec::takespectrum leaves it
+        int32_t written = 0;          // beyond it spectrum holds only +0.0
         synthesisframe modes;
         uint32_t dither = 1; // the random source's state where the channel's dither starts
     };

@@ -54,18 +54,24 @@ void zatdec::output_framespectrum() {
     conceal_spectrum();
 }
 
-synthesisframe zatdec::takespectrum(double* flat) {
-    if (isshortmode(blockmode))
+synthesisframe zatdec::takespectrum(double* flat, int32_t& written) {
+    if (isshortmode(blockmode)) {
         for (int32_t b = 0; b < nblock; b++) std::copy_n(mdctbuf[b].begin(), shortlen, flat + b * shortlen);
-    else if (islongmode(blockmode))
-        std::copy_n(mdctbuf[0].begin(), longlen, flat);
+        written = std::max(written, nblock * shortlen);
+    } else if (islongmode(blockmode)) {
+        const int32_t extent = nonzeroextent(mdctbuf[0].data(), longlen);
+        std::copy_n(mdctbuf[0].begin(), extent, flat);
+        if (written > extent) std::fill(flat + extent, flat + written, 0.0);
+        written = extent;
+    }
     const synthesisframe frame{blockmode, lastblockmode};
     lastblockmode = blockmode;
     return frame;
 }
 
 void zatdec::synthesis() {
-    bank.run(synthesisinput.data(), takespectrum(synthesisinput.data()), outbuf);
+    int32_t written = flatlength(); // whatever an earlier frame left
+    bank.run(synthesisinput.data(), takespectrum(synthesisinput.data(), written), outbuf);
 }
 
 void zatdec::decode_spectrum() {

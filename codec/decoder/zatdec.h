@@ -83,11 +83,13 @@ class zatdec : public codec {
     void conceal_spectrum();
     // Length of the flat spectrum that takespectrum writes and a filter bank reads.
     int32_t flatlength() const { return std::max(longlen, nblock * shortlen); }
-    // Hands the frame just decoded to a filter bank: copies the part of mdctbuf that its
+    // Hands the frame just decoded to a filter bank: puts the part of mdctbuf that its
     // block mode synthesises into flat (flatlength() doubles: short block b at
     // b * shortlen, the long block at 0) and returns the block modes; from then on the
-    // frame's block mode is the previous one.
-    synthesisframe takespectrum(double* flat);
+    // frame's block mode is the previous one. Beyond written flat holds only +0.0, on
+    // entry and on return: a long block is copied only up to its last non-zero value
+    // (its upper part is mostly silent) and only what an earlier one left is cleared.
+    synthesisframe takespectrum(double* flat, int32_t& written);
     // takespectrum, then the decoder's own filter bank into outbuf (filterbank::run).
     void synthesis();
 
