@@ -100,7 +100,10 @@ class streamjob {
     int32_t dither = 1;
     // Interleaved 16-bit samples of one frame, channel 0 first.
     std::unique_ptr<int16_t[]> pcmfilebuf;
-    uint16_t framebuf[framebufwords] = {};
+    // The first stage of a decode writes the frame, the counts, the statistics and the
+    // random source frame by frame while the second reads the settings around them: each
+    // starts a cache line of its own, so that the second's reads do not wait on the first.
+    alignas(64) uint16_t framebuf[framebufwords] = {};
     int64_t nbiterrors = 0; // 64-bit: a long file at a high error rate passes 2^31 bits
     int64_t nbitsseen = 0;
     // The error model of a decode (engine/errors/errorchannel.h): 0 independent bit errors at
@@ -112,11 +115,11 @@ class streamjob {
     errorchannel errors;
 
     // Counts and trace of the last operation (see drivestats, driveevent).
-    drivestats stats;
+    alignas(64) drivestats stats;
     // A front end's own outputs: decodeZAT hands its samples to sink instead of creating
     // wavpath, scaleZAT writes to scaledstream instead of creating scaledpath; the front
     // end keeps or discards what they received.
-    pcmsink* sink = nullptr;
+    alignas(64) pcmsink* sink = nullptr;
     std::FILE* scaledstream = nullptr;
     // A front end's own input (a seekable stream at its start): the next decodeZAT or
     // scaleZAT reads and closes it instead of opening bitstreampath.
@@ -127,8 +130,8 @@ class streamjob {
 
     // Draws of the operations, in the order the operations make them; a fresh job starts
     // at 1 like a fresh program.
-    randomsource random;
-    runhooks hooks;
+    alignas(64) randomsource random;
+    alignas(64) runhooks hooks;
 
     // decodeZAT: the bitstream file named by bitstreampath to the WAV file wavpath.
     // scaleZAT: the same file cut down to scaledbitrate, written to scaledpath.
