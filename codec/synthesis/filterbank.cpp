@@ -11,6 +11,7 @@
 
 #include <algorithm>
 
+#include "base/targetclones.h"
 #include "codec/decoder/allocate.h"
 #include "codec/decoder/codec.h"
 #include "codec/synthesis/imdct.h"
@@ -110,7 +111,7 @@ void filterbank::overlap_short(double* out, int32_t b, int16_t previousmode) {
     }
 }
 
-void filterbank::overlap_long(double* out, int16_t previousmode) {
+TONVEX_TARGET_CLONES void filterbank::overlap_long(double* out, int16_t previousmode) {
     const auto [ms, ml, p, q, d, wr, ws, wl] =
         viewof(shortlen, longlen, nblock, delaybuf, wr_buf, shortwindow, longwindow);
 
