@@ -610,47 +610,40 @@ void passdecoder::checkcrc() {
 
 void passdecoder::reconstruct() {
     // Every coefficient goes to its place. Those whose last bit came from plane b >= 1
-    // move away from zero by an offset
-    // within the interval the missing planes leave open. The offsets that depend only on
-    // the plane are rounded once per plane (planes go up to 30).
+    // move away from zero by an offset within the interval the missing planes leave open.
+    // The offsets that depend only on the plane are rounded once per plane (planes go up
+    // to 30).
     std::array<int32_t, 31> first{}, second{}; // depth 0 with recon0, depth 1 with recon1
     for (int32_t b = 1; b <= 30; ++b) {
         const double full = static_cast<double>(int64_t{1} << b);
         first[b] = roundoffset(full * s.config.recon0);
         second[b] = roundoffset(full * s.config.recon1);
     }
-    for (int32_t k = 0; k < nsig; ++k) {
+    const auto offset = [&](int32_t k) {
         const int32_t b = ws.sigbp[k];
-        const int32_t magnitude = ws.sigmagnitude[k];
-        if (b < 1) {
-            *ws.sigcoef[k] = ws.signegative[k] != 0 ? -magnitude : magnitude;
-            continue;
-        }
+        if (b < 1) return 0;
         const int32_t half = 1 << (b - 1);
         const int32_t depth = ws.sigdepth[k];
-        int32_t o = 0;
         switch (s.config.reconmode) {
         case 1:
-            o = half;
-            break;
+            return half;
         case 2:
-            o = depth == 0 ? first[b] : half;
-            break;
+            return depth == 0 ? first[b] : half;
         case 3:
-            o = depth == 0
-                    ? roundoffset(static_cast<double>(int64_t{1} << b) * (0.44 - 0.0036 * ws.sigband[k]))
-                    : half;
-            break;
+            return depth == 0
+                       ? roundoffset(static_cast<double>(int64_t{1} << b) * (0.44 - 0.0036 * ws.sigband[k]))
+                       : half;
         case 4:
-            o = depth == 0 ? first[b] : depth == 1 ? second[b] : half;
-            break;
+            return depth == 0 ? first[b] : depth == 1 ? second[b] : half;
         default:
-            break;
+            return 0;
         }
-        // Away from zero by o, within the 32-bit range (which is symmetric, so the sign
-        // can follow).
-        const auto moved =
-            static_cast<int32_t>(std::clamp<int64_t>(int64_t{magnitude} + o, -2147483647, 2147483647));
+    };
+    for (int32_t k = 0; k < nsig; ++k) {
+        // Away from zero, within the 32-bit range (which is symmetric, so the sign can
+        // follow).
+        const auto moved = static_cast<int32_t>(
+            std::clamp<int64_t>(int64_t{ws.sigmagnitude[k]} + offset(k), -2147483647, 2147483647));
         *ws.sigcoef[k] = ws.signegative[k] != 0 ? -moved : moved;
     }
 }

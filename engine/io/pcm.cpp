@@ -29,17 +29,16 @@ TONVEX_TARGET_CLONES void pcmconvert(randomsource& random, const double* in, int
     constexpr int32_t chunk = 64;
     int r[2 * chunk];
     double d[chunk];
+    if (dither == 0) std::fill_n(d, chunk, 0.0); // + 0.0 changes no sum that + 0.5 follows
     randomrun draws(random);
     for (int32_t start = 0; start < n; start += chunk) {
         const int32_t m = std::min(chunk, n - start);
+        if (dither != 0) {
+            draws.fill(r, 2 * m); // r1 then r2 of each sample
+            for (int32_t k = 0; k < m; k++) d[k] = drawfraction(r[2 * k + 1]) + drawfraction(r[2 * k]) - 1.0;
+        }
         const double* x = in + start;
         int16_t* to = out + start;
-        if (dither == 0) {
-            for (int32_t k = 0; k < m; k++) to[k] = tosample(32768.0 * x[k] + 0.5);
-            continue;
-        }
-        draws.fill(r, 2 * m); // r1 then r2 of each sample
-        for (int32_t k = 0; k < m; k++) d[k] = drawfraction(r[2 * k + 1]) + drawfraction(r[2 * k]) - 1.0;
         for (int32_t k = 0; k < m; k++) to[k] = tosample(32768.0 * x[k] + d[k] + 0.5);
     }
 }
